@@ -1,0 +1,21 @@
+# Everything the wizard knows before the API answers is fixed here, at build time.
+set(TARNWICK_WIZARD_TYPE_NAME "DLM" CACHE STRING "Page set: DLM or ISV")
+option(TARNWICK_BT_PAGE_SET "Use the BT language and license/warning pages" OFF)
+option(TARNWICK_BT_CLASSIC_OPTIONS "Add the BT warning, options and configurations pages" OFF)
+option(TARNWICK_MAIN_FAILURE_EVENT "Report a failed main download with event 3 instead of -1" ON)
+set(TARNWICK_CONTENT_HOST "api.quorvane.example" CACHE STRING "Host of /o, /zbd and /f/")
+set(TARNWICK_WEB_HOST "www.quorvane.example" CACHE STRING "Host of the privacy page")
+set(TARNWICK_ACCOUNT_NAME "Quorvane" CACHE STRING "Maker name, sent as \"a\"")
+set(TARNWICK_PRODUCT_ID "Quorvane_DLM" CACHE STRING "Sent as \"i\"")
+set(TARNWICK_SOURCE_ID "Quorvane_3cpp" CACHE STRING "Sent as \"s\"")
+
+option(TARNWICK_BUILD_TESTS "Build the test suite" ON)
+option(TARNWICK_BUILD_BENCH "Build the benchmarks" OFF)
+
+foreach(flag TARNWICK_BT_PAGE_SET TARNWICK_BT_CLASSIC_OPTIONS TARNWICK_MAIN_FAILURE_EVENT)
+    if(${flag})
+        set(${flag}_VALUE true)
+    else()
+        set(${flag}_VALUE false)
+    endif()
+endforeach()

@@ -1,0 +1,101 @@
+#include "app/ConfigurationManager.h"
+
+#include <filesystem>
+#include <map>
+
+#include "app/BuildConstants.h"
+#include "platform/Services.h"
+#include "ui/MessageBoxes.h"
+
+namespace {
+
+const wchar_t* const kUnknownWizardTypeText = L"Unknown wizard type";
+const wchar_t* const kIsvProductName = L"Quorvane";
+const wchar_t* const kTempFolderPrefix = L"ISV";
+// The platform's path buffers hold this many characters.
+constexpr std::size_t kMaxPath = 260;
+
+const Colour kBackgroundColour{250, 250, 250};
+const Colour kAccentColour{2, 119, 189};
+
+std::wstring HttpsUrl(const std::wstring& host, const std::wstring& path) {
+    return L"https://" + host + path;
+}
+
+bool IsDirectory(const std::wstring& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);
+}
+
+// Downloads, else Documents, else the temporary directory, else the drive root.
+std::wstring ResolveDownloadFolder(const platform::System& system) {
+    if (auto folder = system.GetKnownFolderPath(platform::KnownFolder::Downloads)) return *folder;
+    if (auto folder = system.GetKnownFolderPath(platform::KnownFolder::Documents)) return *folder;
+    if (auto folder = system.GetTempPath()) return *folder;
+    return system.GetSystemDriveRoot();
+}
+
+}  // namespace
+
+int LookUpWizardType(const std::wstring& wizardTypeName) {
+    static const std::map<std::wstring, int> kWizardTypes = {{L"DLM", kWizardTypeDlm},
+                                                             {L"ISV", kWizardTypeIsv}};
+    const auto found = kWizardTypes.find(wizardTypeName);
+    return found == kWizardTypes.end() ? kWizardTypeUnknown : found->second;
+}
+
+std::wstring FormatFileVersion(const platform::FileVersion& version) {
+    return std::to_wstring(version.ms >> 16) + L"." + std::to_wstring(version.ms & 0xFFFF) +
+           L"." + std::to_wstring(version.ls >> 16) + L"." + std::to_wstring(version.ls & 0xFFFF);
+}
+
+std::wstring CreateTemporaryFolder(const platform::System& system) {
+    const std::optional<std::wstring> temp = system.GetTempPath();
+    if (!temp || temp->empty() || temp->size() > kMaxPath) return {};
+    return system.CreateUniqueFolder(*temp, kTempFolderPrefix).value_or(std::wstring());
+}
+
+std::shared_ptr<ConfigurationManager> ConfigurationManager::Instance() {
+    static const std::shared_ptr<ConfigurationManager> instance =
+        std::make_shared<ConfigurationManager>(build::kWizardTypeName, *platform::GetSystem());
+    return instance;
+}
+
+ConfigurationManager::ConfigurationManager(const std::wstring& wizardTypeName,
+                                           const platform::System& system) {
+    wizardType = LookUpWizardType(wizardTypeName);
+    if (wizardType == kWizardTypeUnknown) {
+        ui::GetMessageBoxes()->Show(kUnknownWizardTypeText, L"", ui::kMbOk);
+    }
+
+    btPageSet = build::kBtPageSet;
+    btClassicOptions = build::kBtClassicOptions;
+    mainFailureEvent = build::kMainFailureEvent;
+
+    if (auto version = system.GetExecutableFileVersion()) programVersion = FormatFileVersion(*version);
+
+    configUrl = HttpsUrl(build::kContentHost, L"/o");
+    eventUrl = HttpsUrl(build::kContentHost, L"/zbd");
+    contentBaseUrl = HttpsUrl(build::kContentHost, L"/f/");
+    privacyPolicyUrl = HttpsUrl(build::kWebHost, L"/privacy/");
+    accountName = build::kAccountName;
+    productId = build::kProductId;
+    sourceId = build::kSourceId;
+    backgroundColour = kBackgroundColour;
+    accentColour = kAccentColour;
+
+    if (wizardType == kWizardTypeDlm) {
+        downloadFolder = ResolveDownloadFolder(system);
+        const std::wstring folder = CreateTemporaryFolder(system);
+        if (IsDirectory(folder)) tempFolder = folder;
+    } else if (wizardType == kWizardTypeIsv) {
+        productName = kIsvProductName;
+        const std::wstring folder = CreateTemporaryFolder(system);
+        if (IsDirectory(folder)) {
+            downloadFolder = folder;
+            tempFolder = folder;
+        } else {
+            downloadFolder.clear();
+        }
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/OsVersion.h"
+
+namespace platform {
+
+// Known folders the wizard resolves. Documents is the shell folder the older API calls 5.
+enum class KnownFolder {
+    Downloads,
+    Documents,
+};
+
+// The fixed file version of a version resource: the most and least significant words.
+struct FileVersion {
+    std::uint32_t ms = 0;
+    std::uint32_t ls = 0;
+};
+
+// Facts about the machine and the running process, one operation per system call the
+// wizard relies on. Adapters answer from the real platform; tests use a fake.
+class System {
+public:
+    virtual ~System() = default;
+
+    // Full path of the running executable, cut to `capacity` - 1 characters as a fixed
+    // buffer of that many characters would cut it.
+    virtual std::wstring GetModuleFileName(std::size_t capacity) const = 0;
+
+    // Fills `version` and returns an NTSTATUS (0 on success).
+    virtual std::int32_t RtlGetVersion(OsVersion& version) const = 0;
+
+    // True when the running system is at least major.minor with at least that service-pack
+    // major number, compared in that order as the greater-or-equal version test does.
+    virtual bool VerifyVersionInfo(std::uint32_t major, std::uint32_t minor,
+                                   std::uint16_t servicePackMajor) const = 0;
+
+    // Whether the call succeeded; `wow64` tells whether this is a 32-bit process on a 64-bit
+    // system.
+    virtual bool IsWow64Process(bool& wow64) const = 0;
+
+    // The temporary directory, or nothing when the platform has none.
+    virtual std::optional<std::wstring> GetTempPath() const = 0;
+
+    // Creates a new directory with a unique name in `directory`, whose name starts with
+    // `prefix`, private to the current user; returns its path, or nothing when none could be
+    // made. The name is chosen and claimed in one step, so nobody can take it in between.
+    virtual std::optional<std::wstring> CreateUniqueFolder(const std::wstring& directory,
+                                                           const std::wstring& prefix) const = 0;
+
+    // The root folder of the system drive: the last resort for a folder to save into.
+    virtual std::wstring GetSystemDriveRoot() const = 0;
+
+    virtual std::optional<std::wstring> GetKnownFolderPath(KnownFolder folder) const = 0;
+
+    virtual std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const = 0;
+
+    // The fixed file version of the executable's own version resource.
+    virtual std::optional<FileVersion> GetExecutableFileVersion() const = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#include "platform/posix/SystemClock.h"
+
+#include <time.h>
+
+#include <thread>
+
+namespace platform::posix {
+
+std::chrono::system_clock::time_point SystemClock::Now() const {
+    return std::chrono::system_clock::now();
+}
+
+LocalTime SystemClock::GetLocalTime() const {
+    const auto now = Now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    const auto sinceSecond =
+        now - std::chrono::time_point_cast<std::chrono::seconds>(now);
+    LocalTime local;
+    local.year = parts.tm_year + 1900;
+    local.month = parts.tm_mon + 1;
+    local.day = parts.tm_mday;
+    local.hour = parts.tm_hour;
+    local.minute = parts.tm_min;
+    local.second = parts.tm_sec;
+    local.milliseconds = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count());
+    local.dayOfWeek = parts.tm_wday;
+    return local;
+}
+
+void SystemClock::Sleep(std::chrono::milliseconds duration) const {
+    std::this_thread::sleep_for(duration);
+}
+
+}  // namespace platform::posix

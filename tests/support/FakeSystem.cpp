@@ -1,0 +1,55 @@
+#include "support/FakeSystem.h"
+
+#include <filesystem>
+
+namespace testing_support {
+
+std::wstring FakeSystem::GetModuleFileName(std::size_t capacity) const {
+    std::wstring path = modulePath;
+    if (capacity == 0) return {};
+    if (path.size() >= capacity) path.resize(capacity - 1);
+    return path;
+}
+
+std::int32_t FakeSystem::RtlGetVersion(platform::OsVersion& out) const {
+    if (versionQueryFails) return static_cast<std::int32_t>(0xC0000001u);
+    out = version;
+    return platform::kStatusSuccess;
+}
+
+bool FakeSystem::VerifyVersionInfo(std::uint32_t major, std::uint32_t minor,
+                                   std::uint16_t servicePackMajor) const {
+    if (version.major != major) return version.major > major;
+    if (version.minor != minor) return version.minor > minor;
+    return version.servicePackMajor >= servicePackMajor;
+}
+
+bool FakeSystem::IsWow64Process(bool& out) const {
+    if (wow64QueryFails) return false;
+    out = wow64;
+    return true;
+}
+
+std::optional<std::wstring> FakeSystem::CreateUniqueFolder(const std::wstring& directory,
+                                                           const std::wstring& prefix) const {
+    if (createFolderFails) return std::nullopt;
+    const std::filesystem::path folder =
+        std::filesystem::path(directory) / (prefix + std::to_wstring(++folderCounter_));
+    std::error_code error;
+    if (!std::filesystem::create_directories(folder, error)) return std::nullopt;
+    return folder.wstring();
+}
+
+std::optional<std::wstring> FakeSystem::GetKnownFolderPath(platform::KnownFolder folder) const {
+    const auto found = knownFolders.find(folder);
+    if (found == knownFolders.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<std::wstring> FakeSystem::GetEnvironmentVariable(const std::wstring& name) const {
+    const auto found = environment.find(name);
+    if (found == environment.end()) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace testing_support
