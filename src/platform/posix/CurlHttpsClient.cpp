@@ -123,9 +123,11 @@ bool CurlHttpsClient::SendHttpsPost(const std::wstring& path, const std::wstring
     const CURLcode result = curl_easy_perform(h);
     long code = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &code);
-    if (code != 0) status = static_cast<std::int32_t>(code);
-    if (result == CURLE_OK) return true;
-    if (code != 0) {
+    // An interim "100 Continue" is no answer: the exchange completed only with a final status.
+    const bool answered = code >= 200;
+    if (answered) status = static_cast<std::int32_t>(code);
+    if (result == CURLE_OK && answered) return true;
+    if (answered) {
         // The response had arrived; a failure while reading its body keeps the exchange.
         PrintDiagnostic("reading the response", result, errorText);
         return true;

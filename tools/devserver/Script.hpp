@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Exchange.hpp"
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace tarnwick::devserver {
+
+// Queued answers per request path, consumed front to back.
+using Script = std::map<std::string, std::deque<Answer>>;
+
+// Reads {"/path": [{"status":503,"body":"..","delay_ms":0,"drop":false,"content_type":".."}]}.
+// Throws std::invalid_argument naming the offending entry, so a test with a typo fails loudly
+// instead of silently getting the normal answer.
+Script parseScript(const nlohmann::json& document);
+
+// The scripts currently in force; shared by every connection thread.
+class ScriptBook {
+public:
+    // Paths named in `script` get exactly its queue; other paths keep theirs.
+    void replace(Script script);
+    void clear();
+    // The next queued answer for `path`, or nothing once its queue is used up.
+    std::optional<Answer> next(const std::string& path);
+
+private:
+    std::mutex mutex_;
+    Script queues_;
+};
+
+}  // namespace tarnwick::devserver

@@ -1,0 +1,243 @@
+#include "Server.hpp"
+
+#include <iostream>
+
+#include <sys/socket.h>
+
+#include <boost/asio/buffer.hpp>
+#include <boost/asio/ssl/stream.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/string.hpp>
+#include <boost/beast/http.hpp>
+
+namespace tarnwick::devserver {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+namespace {
+
+const std::uint64_t kMaxBody = 8 * 1024 * 1024;
+const std::uint32_t kMaxHeader = 64 * 1024;
+const char* const kServerName = "tarnwick-devserver";
+
+asio::ssl::context makeContext(const TlsMaterial& tls) {
+    asio::ssl::context context(asio::ssl::context::tls_server);
+    context.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
+                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                        asio::ssl::context::no_tlsv1_1);
+    context.use_certificate_chain(asio::buffer(tls.serverCertPem));
+    context.use_private_key(asio::buffer(tls.serverKeyPem), asio::ssl::context::pem);
+    return context;
+}
+
+Request toRequest(const http::request<http::string_body>& message) {
+    Request request;
+    request.method = std::string(message.method_string());
+    request.target = std::string(message.target());
+    for (const auto& field : message) {
+        request.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    }
+    request.body = message.body();
+    return request;
+}
+
+using Stream = asio::ssl::stream<tcp::socket>;
+
+void writeAnswer(Stream& stream, const Answer& answer, unsigned version, bool headOnly,
+                 bool keepAlive, beast::error_code& error) {
+    if (headOnly) {
+        http::response<http::empty_body> response;
+        response.version(version);
+        response.result(static_cast<unsigned>(answer.status));
+        response.set(http::field::server, kServerName);
+        if (!answer.contentType.empty()) {
+            response.set(http::field::content_type, answer.contentType);
+        }
+        response.content_length(answer.body.size());
+        response.keep_alive(keepAlive);
+        http::write(stream, response, error);
+        return;
+    }
+    http::response<http::string_body> response;
+    response.version(version);
+    response.result(static_cast<unsigned>(answer.status));
+    response.set(http::field::server, kServerName);
+    if (!answer.contentType.empty()) {
+        response.set(http::field::content_type, answer.contentType);
+    }
+    response.body() = answer.body;
+    response.keep_alive(keepAlive);
+    response.prepare_payload();
+    http::write(stream, response, error);
+}
+
+Answer refusal(int status, const char* text) {
+    Answer answer;
+    answer.status = status;
+    answer.contentType = "text/plain";
+    answer.body = text;
+    return answer;
+}
+
+// A client that sent garbage hears why; one that just went away does not.
+bool isMalformed(const beast::error_code& error) {
+    return error.category() == http::make_error_code(http::error::bad_method).category() &&
+           error != http::error::end_of_stream && error != http::error::partial_message;
+}
+
+}  // namespace
+
+Server::Server(asio::io_context& io, const tcp::endpoint& endpoint, const TlsMaterial& tls,
+               Handler handler)
+    : ssl_(makeContext(tls)), acceptor_(io), handler_(std::move(handler)) {
+    acceptor_.open(endpoint.protocol());
+    acceptor_.set_option(asio::socket_base::reuse_address(true));
+    acceptor_.bind(endpoint);
+    acceptor_.listen(asio::socket_base::max_listen_connections);
+}
+
+Server::~Server() {
+    stop();
+}
+
+unsigned short Server::port() const {
+    return acceptor_.local_endpoint().port();
+}
+
+void Server::start() {
+    accept();
+}
+
+void Server::accept() {
+    acceptor_.async_accept([this](beast::error_code error, tcp::socket socket) {
+        if (error == asio::error::operation_aborted) {
+            return;
+        }
+        reapFinished();
+        if (!error) {
+            std::lock_guard lock(mutex_);
+            if (stopping_) {
+                return;
+            }
+            const std::uint64_t id = next_id_++;
+            open_sockets_[id] = socket.native_handle();
+            threads_.emplace(id, std::thread(&Server::serve, this, id, std::move(socket)));
+        }
+        accept();
+    });
+}
+
+void Server::stop() {
+    beast::error_code ignored;
+    acceptor_.close(ignored);
+    std::map<std::uint64_t, std::thread> threads;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        // Under the lock, so a connection cannot close its socket (freeing the number for reuse)
+        // between the lookup and the shutdown.
+        for (const auto& [id, handle] : open_sockets_) {
+            ::shutdown(handle, SHUT_RDWR);
+        }
+        threads.swap(threads_);
+        finished_.clear();
+    }
+    stopping_cv_.notify_all();
+    for (auto& [id, thread] : threads) {
+        thread.join();
+    }
+}
+
+void Server::reapFinished() {
+    std::vector<std::thread> done;
+    {
+        std::lock_guard lock(mutex_);
+        for (std::uint64_t id : finished_) {
+            auto found = threads_.find(id);
+            if (found != threads_.end()) {
+                done.push_back(std::move(found->second));
+                threads_.erase(found);
+            }
+        }
+        finished_.clear();
+    }
+    for (auto& thread : done) {
+        thread.join();
+    }
+}
+
+bool Server::pause(std::chrono::milliseconds delay) {
+    std::unique_lock lock(mutex_);
+    return !stopping_cv_.wait_for(lock, delay, [this] { return stopping_; });
+}
+
+void Server::serve(std::uint64_t id, tcp::socket socket) {
+    Stream stream(std::move(socket), ssl_);
+    beast::error_code error;
+    stream.handshake(asio::ssl::stream_base::server, error);
+    if (error) {
+        std::cerr << kServerName << ": TLS handshake failed: " << error.message() << '\n';
+    }
+
+    beast::flat_buffer buffer;
+    while (!error) {
+        http::request_parser<http::string_body> parser;
+        parser.header_limit(kMaxHeader);
+        parser.body_limit(kMaxBody);
+        http::read_header(stream, buffer, parser, error);
+        if (error) {
+            if (isMalformed(error)) {
+                writeAnswer(stream, refusal(400, "malformed request\n"), 11, false, false, error);
+            }
+            break;
+        }
+        const auto& message = parser.get();
+        const unsigned version = message.version();
+        // Clients that announce a body wait for this before sending it.
+        if (interimContinue_ && version >= 11 &&
+            beast::iequals(message[http::field::expect], "100-continue")) {
+            http::response<http::empty_body> proceed{http::status::continue_, version};
+            http::write(stream, proceed, error);
+            if (error) {
+                break;
+            }
+        }
+        http::read(stream, buffer, parser, error);
+        if (error == http::error::body_limit) {
+            writeAnswer(stream, refusal(413, "body too large\n"), version, false, false, error);
+            break;
+        }
+        if (error) {
+            break;
+        }
+
+        const Request request = toRequest(parser.get());
+        const Answer answer = handler_(request);
+        if (answer.delay.count() > 0 && !pause(answer.delay)) {
+            break;
+        }
+        if (answer.drop) {
+            break;
+        }
+        const bool keepAlive = parser.get().keep_alive();
+        writeAnswer(stream, answer, version, request.method == "HEAD", keepAlive, error);
+        if (!keepAlive) {
+            break;
+        }
+    }
+
+    {
+        std::lock_guard lock(mutex_);
+        open_sockets_.erase(id);
+        finished_.push_back(id);
+    }
+    // No TLS close_notify: the client may be gone, and a blocking goodbye would hang the thread.
+    beast::error_code ignored;
+    stream.lowest_layer().shutdown(tcp::socket::shutdown_both, ignored);
+    stream.lowest_layer().close(ignored);
+}
+
+}  // namespace tarnwick::devserver
