@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite: natively, again under ASan+UBSan, and
-# (when scripts/windows-leg.sh is present) the Windows build under Wine.
+# Builds everything and runs the whole test suite: natively, again under ASan+UBSan and under
+# TSan, and (when scripts/windows-leg.sh is present) the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +20,8 @@ run_leg() {
 run_leg build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_leg build-asan -DCMAKE_BUILD_TYPE=Debug -DTARNWICK_SANITIZE=address,undefined
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    run_leg build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_SANITIZE=thread
 
 if [[ -f scripts/windows-leg.sh ]]; then
     bash scripts/windows-leg.sh build
