@@ -1,10 +1,13 @@
 #include "Server.hpp"
 
+#include <functional>
 #include <iostream>
+#include <sstream>
 
 #include <sys/socket.h>
 
 #include <boost/asio/buffer.hpp>
+#include <boost/asio/write.hpp>
 #include <boost/asio/ssl/stream.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/string.hpp>
@@ -56,6 +59,9 @@ void writeAnswer(Stream& stream, const Answer& answer, unsigned version, bool he
         if (!answer.contentType.empty()) {
             response.set(http::field::content_type, answer.contentType);
         }
+        for (const auto& [name, value] : answer.headers) {
+            response.insert(name, value);
+        }
         response.content_length(answer.body.size());
         response.keep_alive(keepAlive);
         http::write(stream, response, error);
@@ -68,10 +74,68 @@ void writeAnswer(Stream& stream, const Answer& answer, unsigned version, bool he
     if (!answer.contentType.empty()) {
         response.set(http::field::content_type, answer.contentType);
     }
+    for (const auto& [name, value] : answer.headers) {
+        response.insert(name, value);
+    }
     response.body() = answer.body;
     response.keep_alive(keepAlive);
     response.prepare_payload();
     http::write(stream, response, error);
+}
+
+// An answer whose body goes out in a shape of the fault script's choosing: in pieces with
+// pauses, in chunks, cut short or longer than announced. `pause` waits between pieces and says
+// false when the server is stopping.
+void writeShapedAnswer(Stream& stream, const Answer& answer, unsigned version,
+                       const std::function<bool(std::chrono::milliseconds)>& pause,
+                       beast::error_code& error) {
+    const BodyShape& shape = answer.shape;
+    http::response<http::empty_body> head;
+    head.version(version);
+    head.result(static_cast<unsigned>(answer.status));
+    head.set(http::field::server, kServerName);
+    if (!answer.contentType.empty()) {
+        head.set(http::field::content_type, answer.contentType);
+    }
+    for (const auto& [name, value] : answer.headers) {
+        head.insert(name, value);
+    }
+    if (shape.chunked) {
+        head.chunked(true);
+    } else {
+        head.content_length(answer.body.size());
+    }
+    head.keep_alive(false);
+    http::response_serializer<http::empty_body> serializer{head};
+    http::write_header(stream, serializer, error);
+    if (error) {
+        return;
+    }
+
+    std::string payload = answer.body + std::string(shape.extraBytes, 'X');
+    if (shape.cutAfter && *shape.cutAfter < payload.size()) {
+        payload.resize(*shape.cutAfter);
+    }
+    const std::size_t pieceSize = shape.pieceDelay.count() > 0 ? shape.pieceSize : payload.size();
+    for (std::size_t offset = 0; offset < payload.size(); offset += pieceSize) {
+        if (offset > 0 && shape.pieceDelay.count() > 0 && !pause(shape.pieceDelay)) {
+            return;
+        }
+        const std::string piece = payload.substr(offset, pieceSize);
+        std::string framed = piece;
+        if (shape.chunked) {
+            std::ostringstream size;
+            size << std::hex << piece.size();
+            framed = size.str() + "\r\n" + piece + "\r\n";
+        }
+        asio::write(stream, asio::buffer(framed), error);
+        if (error) {
+            return;
+        }
+    }
+    if (shape.chunked && !shape.cutAfter) {
+        asio::write(stream, asio::buffer(std::string("0\r\n\r\n")), error);
+    }
 }
 
 Answer refusal(int status, const char* text) {
@@ -220,6 +284,15 @@ void Server::serve(std::uint64_t id, tcp::socket socket) {
             break;
         }
         if (answer.drop) {
+            break;
+        }
+        if (!answer.shape.plain() && request.method != "HEAD") {
+            writeShapedAnswer(stream, answer, version,
+                              [this](std::chrono::milliseconds delay) { return pause(delay); },
+                              error);
+            // The peer learns that the body ends here (close_notify), without waiting for its
+            // answer; whether the body was whole is for the client to tell.
+            ::SSL_shutdown(stream.native_handle());
             break;
         }
         const bool keepAlive = parser.get().keep_alive();

@@ -33,6 +33,8 @@ const char* const kUsage =
     "                          [--interim-continue yes|no]\n"
     "\n"
     "  --root DIR     config.json answers POST /o; files/NAME answers GET /f/NAME\n"
+    "                 (GET /f/NAME?redirects=N, status=S, chunked=1, cut=K, extra=K, slow_ms=M,\n"
+    "                 size=N... make download faults; see FileFaults.hpp)\n"
     "  --port N       port to listen on; 0 (default) picks a free one\n"
     "  --bind ADDR    address to listen on (default 127.0.0.1; localhost means 127.0.0.1)\n"
     "  --tls-dir DIR  where ca.pem, ca-key.pem, server.pem, server-key.pem live; created when\n"

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+namespace platform::win32 {
+
+// The wall clock, the local time as the system shows it, and real pauses.
+class Win32Clock : public Clock {
+public:
+    std::chrono::system_clock::time_point Now() const override;
+    LocalTime GetLocalTime() const override;
+    void Sleep(std::chrono::milliseconds duration) const override;
+};
+
+}  // namespace platform::win32
