@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang
     nlohmann-json3-dev libcurl4-openssl-dev libssl-dev libboost-dev libtinyxml2-dev libzip-dev
-    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev libicu-dev
     curl nginx ca-certificates
 )
 

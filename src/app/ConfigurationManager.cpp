@@ -3,6 +3,9 @@
 #include <filesystem>
 #include <map>
 
+#include "api/FileVersionText.h"
+#include "api/FolderPlaceholders.h"
+#include "api/Identity.h"
 #include "app/BuildConstants.h"
 #include "platform/Services.h"
 #include "ui/MessageBoxes.h"
@@ -11,9 +14,6 @@ namespace {
 
 const wchar_t* const kUnknownWizardTypeText = L"Unknown wizard type";
 const wchar_t* const kIsvProductName = L"Quorvane";
-const wchar_t* const kTempFolderPrefix = L"ISV";
-// The platform's path buffers hold this many characters.
-constexpr std::size_t kMaxPath = 260;
 
 const Colour kBackgroundColour{250, 250, 250};
 const Colour kAccentColour{2, 119, 189};
@@ -44,15 +44,8 @@ int LookUpWizardType(const std::wstring& wizardTypeName) {
     return found == kWizardTypes.end() ? kWizardTypeUnknown : found->second;
 }
 
-std::wstring FormatFileVersion(const platform::FileVersion& version) {
-    return std::to_wstring(version.ms >> 16) + L"." + std::to_wstring(version.ms & 0xFFFF) +
-           L"." + std::to_wstring(version.ls >> 16) + L"." + std::to_wstring(version.ls & 0xFFFF);
-}
-
 std::wstring CreateTemporaryFolder(const platform::System& system) {
-    const std::optional<std::wstring> temp = system.GetTempPath();
-    if (!temp || temp->empty() || temp->size() > kMaxPath) return {};
-    return system.CreateUniqueFolder(*temp, kTempFolderPrefix).value_or(std::wstring());
+    return CreateUniqueTempFolder(system);
 }
 
 std::shared_ptr<ConfigurationManager> ConfigurationManager::Instance() {
@@ -98,4 +91,23 @@ ConfigurationManager::ConfigurationManager(const std::wstring& wizardTypeName,
             downloadFolder.clear();
         }
     }
+}
+
+void ConfigurationManager::FillFolderPlaceholders() {
+    for (auto& entry : MakeFolderPlaceholders(*platform::GetSystem())) {
+        placeholders.insert(std::move(entry));
+    }
+    placeholdersReady = true;
+}
+
+std::string ConfigurationManager::GetUserId() {
+    std::lock_guard lock(identityMutex_);
+    if (userId.empty()) userId = ReadMachineGuid();
+    return userId;
+}
+
+std::string ConfigurationManager::GetSessionId() {
+    std::lock_guard lock(identityMutex_);
+    if (sessionId.empty()) sessionId = FormatSessionId(platform::GetClock()->GetLocalTime());
+    return sessionId;
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -35,6 +36,16 @@ public:
 
     // Settings for the page set `wizardTypeName`, with folders resolved through `system`.
     ConfigurationManager(const std::wstring& wizardTypeName, const platform::System& system);
+
+    // The machine's installation GUID, kept once it could be read; until then every call
+    // asks the registry again.
+    std::string GetUserId();
+    // The local time of the first call, kept for the rest of the run.
+    std::string GetSessionId();
+
+    // Fills `placeholders` with this machine's path placeholders and sets `placeholdersReady`.
+    // Callers run it once, when `placeholdersReady` is still false.
+    void FillFolderPlaceholders();
 
     int wizardType = kWizardTypeUnknown;
     bool btPageSet = false;
@@ -83,15 +94,15 @@ public:
     bool placeholdersReady = false;
     bool closing = false;
     bool offerDeclined = false;
+
+private:
+    // Event threads ask for the ids while the user interface may form them.
+    std::mutex identityMutex_;
 };
 
 // Page-set names and their numbers.
 int LookUpWizardType(const std::wstring& wizardTypeName);
 
-// "a.b.c.d" from a fixed file version: high and low half of the most significant word, then
-// of the least significant word.
-std::wstring FormatFileVersion(const platform::FileVersion& version);
-
-// A new unique folder under the temporary directory (prefix "ISV"); empty when none could be
-// made. Callers check that the result is a directory.
+// The run's temporary folder (see CreateUniqueTempFolder); empty when none could be made.
+// Callers check that the result is a directory.
 std::wstring CreateTemporaryFolder(const platform::System& system);

@@ -33,12 +33,18 @@ std::shared_ptr<const HttpsClient> GetHttpsClient() {
     return Current().https;
 }
 
+std::shared_ptr<Registry> GetRegistry() {
+    std::lock_guard lock(ServicesMutex());
+    return Current().registry;
+}
+
 Services InstallServices(Services replacement) {
     std::lock_guard lock(ServicesMutex());
     Services previous = Current();
     if (replacement.system) Current().system = std::move(replacement.system);
     if (replacement.clock) Current().clock = std::move(replacement.clock);
     if (replacement.https) Current().https = std::move(replacement.https);
+    if (replacement.registry) Current().registry = std::move(replacement.registry);
     return previous;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/HttpsClient.h"
+#include "platform/Registry.h"
 #include "platform/System.h"
 
 namespace platform {
@@ -14,6 +15,8 @@ struct Services {
     std::shared_ptr<const System> system;
     std::shared_ptr<const Clock> clock;
     std::shared_ptr<const HttpsClient> https;
+    // Defaulted, so that callers replacing only the first services need not name it.
+    std::shared_ptr<Registry> registry = nullptr;
 };
 
 // The real adapters of this platform.
@@ -22,6 +25,7 @@ Services MakeDefaultServices();
 std::shared_ptr<const System> GetSystem();
 std::shared_ptr<const Clock> GetClock();
 std::shared_ptr<const HttpsClient> GetHttpsClient();
+std::shared_ptr<Registry> GetRegistry();
 
 // Replaces the services; members left null keep their current adapter. Returns the ones
 // that were in place, so a caller can put them back.

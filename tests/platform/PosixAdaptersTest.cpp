@@ -118,10 +118,14 @@ TEST(PosixSystemTest, ModulePathIsThisProgramCutToTheBuffer) {
 }
 
 TEST(PosixSystemTest, ReportsTheSimulatedWindows) {
-    platform::posix::SimulatedWindows windows7;
-    windows7.version = {6, 1, 7601, 2, L"Service Pack 1", 1, 0};
-    windows7.wow64 = false;
-    const PosixSystem system(windows7);
+    // The simulated Windows is the machine profile in the emulated registry.
+    const PosixSystem system(platform::posix::EmulatedRegistry::FromText(
+        "Windows Registry Editor Version 5.00\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion]\r\n"
+        "\"CurrentVersion\"=\"6.1\"\r\n\"CurrentBuildNumber\"=\"7601\"\r\n"
+        "\"CSDVersion\"=\"Service Pack 1\"\r\n"
+        "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\"
+        "Environment]\r\n\"PROCESSOR_ARCHITECTURE\"=\"x86\"\r\n"));
     platform::OsVersion version;
     ASSERT_EQ(system.RtlGetVersion(version), platform::kStatusSuccess);
     EXPECT_EQ(version.build, 7601u);
@@ -131,10 +135,15 @@ TEST(PosixSystemTest, ReportsTheSimulatedWindows) {
     EXPECT_TRUE(system.IsWow64Process(wow64));
     EXPECT_FALSE(wow64);
 
-    const PosixSystem defaults;
+    // A registry folder without hives gets the default profile.
+    const testing_support::TempFolder hives;
+    const PosixSystem defaults(
+        std::make_shared<platform::posix::EmulatedRegistry>(hives.FsPath()));
     ASSERT_EQ(defaults.RtlGetVersion(version), platform::kStatusSuccess);
     EXPECT_EQ(version.major, 10u);
     EXPECT_EQ(version.build, 19045u);
+    EXPECT_TRUE(defaults.IsWow64Process(wow64));
+    EXPECT_TRUE(wow64);
 }
 
 }  // namespace

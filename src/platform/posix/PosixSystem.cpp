@@ -18,13 +18,22 @@ namespace {
 
 constexpr std::int32_t kStatusUnsuccessful = static_cast<std::int32_t>(0xC0000001u);
 
+// Machine-wide folders of the same role as their Windows namesakes: state data every user's
+// programs share, and add-on programs installed for the whole machine.
+constexpr const char* kMachineDataFolder = "/var/lib";
+constexpr const char* kProgramFolder = "/opt";
+
 std::wstring Wide(const std::string& text) {
     return DecodeUtf8(text).value_or(std::wstring());
 }
 
 }  // namespace
 
-PosixSystem::PosixSystem(SimulatedWindows simulated) : simulated_(std::move(simulated)) {}
+PosixSystem::PosixSystem()
+    : PosixSystem(std::make_shared<EmulatedRegistry>(EmulatedRegistry::DefaultDirectory())) {}
+
+PosixSystem::PosixSystem(std::shared_ptr<EmulatedRegistry> registry)
+    : registry_(std::move(registry)) {}
 
 std::wstring PosixSystem::GetModuleFileName(std::size_t capacity) const {
     if (capacity == 0) return {};
@@ -37,21 +46,26 @@ std::wstring PosixSystem::GetModuleFileName(std::size_t capacity) const {
 }
 
 std::int32_t PosixSystem::RtlGetVersion(OsVersion& version) const {
-    if (simulated_.versionQueryFails) return kStatusUnsuccessful;
-    version = simulated_.version;
+    const std::optional<MachineProfile> profile = registry_->GetMachineProfile();
+    if (!profile || !profile->versionKnown) return kStatusUnsuccessful;
+    version = profile->version;
     return kStatusSuccess;
 }
 
 bool PosixSystem::VerifyVersionInfo(std::uint32_t major, std::uint32_t minor,
                                     std::uint16_t servicePackMajor) const {
-    const OsVersion& v = simulated_.version;
+    OsVersion v;
+    if (RtlGetVersion(v) != kStatusSuccess) return false;
     if (v.major != major) return v.major > major;
     if (v.minor != minor) return v.minor > minor;
     return v.servicePackMajor >= servicePackMajor;
 }
 
 bool PosixSystem::IsWow64Process(bool& wow64) const {
-    wow64 = simulated_.wow64;
+    // The wizard is a 32-bit program, so it runs under WOW64 exactly on 64-bit Windows.
+    const std::optional<MachineProfile> profile = registry_->GetMachineProfile();
+    if (!profile) return false;
+    wow64 = profile->windows64;
     return true;
 }
 
@@ -78,14 +92,32 @@ std::optional<std::wstring> PosixSystem::CreateUniqueFolder(const std::wstring& 
 
 std::wstring PosixSystem::GetSystemDriveRoot() const { return L"/"; }
 
-std::optional<std::wstring> PosixSystem::GetKnownFolderPath(KnownFolder folder) const {
+std::optional<std::wstring> PosixSystem::GetKnownFolderPath(KnownFolder folder,
+                                                            bool defaultUser) const {
+    const Profile profile = defaultUser ? Profile::DefaultUser : Profile::CurrentUser;
     std::optional<std::string> path;
     switch (folder) {
         case KnownFolder::Downloads:
-            path = FindXdgUserDir("DOWNLOAD", "Downloads");
+            path = FindXdgUserDir("DOWNLOAD", "Downloads", profile);
             break;
         case KnownFolder::Documents:
-            path = FindXdgUserDir("DOCUMENTS", "Documents");
+            path = FindXdgUserDir("DOCUMENTS", "Documents", profile);
+            break;
+        case KnownFolder::Desktop:
+            path = FindXdgUserDir("DESKTOP", "Desktop", profile);
+            break;
+        case KnownFolder::LocalAppData:
+            path = FindXdgBaseDir("XDG_DATA_HOME", ".local/share", profile);
+            break;
+        case KnownFolder::RoamingAppData:
+            // Settings that follow the user from machine to machine live in the config home.
+            path = FindXdgBaseDir("XDG_CONFIG_HOME", ".config", profile);
+            break;
+        case KnownFolder::ProgramData:
+            path = ExistingFolder(kMachineDataFolder);
+            break;
+        case KnownFolder::ProgramFilesX86:
+            path = ExistingFolder(kProgramFolder);
             break;
     }
     if (!path) return std::nullopt;
@@ -93,9 +125,14 @@ std::optional<std::wstring> PosixSystem::GetKnownFolderPath(KnownFolder folder) 
 }
 
 std::optional<std::wstring> PosixSystem::GetEnvironmentVariable(const std::wstring& name) const {
-    const char* value = std::getenv(EncodeUtf8(name).c_str());
-    if (value == nullptr) return std::nullopt;
-    return DecodeUtf8(value);
+    if (const char* value = std::getenv(EncodeUtf8(name).c_str())) return DecodeUtf8(value);
+    // 64-bit Windows gives every 32-bit process the 64-bit program folder in this variable.
+    // Linux keeps programs of every bitness in one folder, so the simulated machine names it.
+    bool wow64 = false;
+    if (name == kProgramW6432Variable && IsWow64Process(wow64) && wow64) {
+        return GetKnownFolderPath(KnownFolder::ProgramFilesX86, false);
+    }
+    return std::nullopt;
 }
 
 std::optional<FileVersion> PosixSystem::GetExecutableFileVersion() const {

@@ -1,20 +1,19 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/System.h"
+#include "platform/posix/EmulatedRegistry.h"
 
 namespace platform::posix {
 
-// The Windows facts a Linux machine does not have, reported as a simulated machine.
-struct SimulatedWindows {
-    OsVersion version{10, 0, 19045, 2, L"", 0, 0};  // 64-bit Windows 10 22H2
-    bool wow64 = true;                              // the 32-bit wizard on 64-bit Windows
-    bool versionQueryFails = false;
-};
-
-// System facts of this Linux machine; what only Windows has comes from `SimulatedWindows`.
+// System facts of this Linux machine. What only Windows has (the version record, WOW64) is
+// read from the machine profile of the emulated registry.
 class PosixSystem : public System {
 public:
-    explicit PosixSystem(SimulatedWindows simulated = {});
+    // The profile of the registry in its default folder.
+    PosixSystem();
+    explicit PosixSystem(std::shared_ptr<EmulatedRegistry> registry);
 
     std::wstring GetModuleFileName(std::size_t capacity) const override;
     std::int32_t RtlGetVersion(OsVersion& version) const override;
@@ -25,12 +24,14 @@ public:
     std::optional<std::wstring> CreateUniqueFolder(const std::wstring& directory,
                                                    const std::wstring& prefix) const override;
     std::wstring GetSystemDriveRoot() const override;
-    std::optional<std::wstring> GetKnownFolderPath(KnownFolder folder) const override;
+    using System::GetKnownFolderPath;
+    std::optional<std::wstring> GetKnownFolderPath(KnownFolder folder,
+                                                   bool defaultUser) const override;
     std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const override;
     std::optional<FileVersion> GetExecutableFileVersion() const override;
 
 private:
-    SimulatedWindows simulated_;
+    std::shared_ptr<EmulatedRegistry> registry_;
 };
 
 }  // namespace platform::posix

@@ -53,11 +53,9 @@ bool IsScalarValue(wchar_t c) {
     return value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
 }
 
-}  // namespace
-
-std::optional<std::wstring> DecodeUtf8(std::string_view text) {
+std::optional<std::wstring> DecodeToWide(std::string_view text, const char* charset) {
     if (text.empty()) return std::wstring();
-    Converter converter(kWideCharset, "UTF-8");
+    Converter converter(kWideCharset, charset);
     std::vector<char> output;
     if (!converter.valid() || !converter.Convert(text.data(), text.size(), output)) {
         return std::nullopt;
@@ -66,19 +64,38 @@ std::optional<std::wstring> DecodeUtf8(std::string_view text) {
                         output.size() / sizeof(wchar_t));
 }
 
-std::string EncodeUtf8(std::wstring_view text) {
+std::string EncodeFromWide(std::wstring_view text, const char* charset) {
     if (text.empty()) return {};
     std::wstring clean(text);
     for (wchar_t& c : clean) {
         if (!IsScalarValue(c)) c = 0xFFFD;
     }
-    Converter converter("UTF-8", kWideCharset);
+    Converter converter(charset, kWideCharset);
     std::vector<char> output;
     if (!converter.valid() || !converter.Convert(reinterpret_cast<const char*>(clean.data()),
                                                  clean.size() * sizeof(wchar_t), output)) {
         return {};
     }
     return std::string(output.data(), output.size());
+}
+
+}  // namespace
+
+std::optional<std::wstring> DecodeUtf8(std::string_view text) {
+    return DecodeToWide(text, "UTF-8");
+}
+
+std::string EncodeUtf8(std::wstring_view text) {
+    return EncodeFromWide(text, "UTF-8");
+}
+
+std::optional<std::wstring> DecodeUtf16Le(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    return DecodeToWide(bytes, "UTF-16LE");
+}
+
+std::string EncodeUtf16Le(std::wstring_view text) {
+    return EncodeFromWide(text, "UTF-16LE");
 }
 
 }  // namespace platform
