@@ -10,10 +10,20 @@
 namespace platform {
 
 // Known folders the wizard resolves. Documents is the shell folder the older API calls 5.
+// RoamingAppData is the user's roaming application data, ProgramFilesX86 the program folder
+// of 32-bit programs.
 enum class KnownFolder {
     Downloads,
     Documents,
+    Desktop,
+    LocalAppData,
+    RoamingAppData,
+    ProgramData,
+    ProgramFilesX86,
 };
+
+// The variable in which 64-bit Windows gives a 32-bit process the 64-bit program folder.
+inline constexpr const wchar_t* kProgramW6432Variable = L"ProgramW6432";
 
 // The fixed file version of a version resource: the most and least significant words.
 struct FileVersion {
@@ -55,7 +65,15 @@ public:
     // The root folder of the system drive: the last resort for a folder to save into.
     virtual std::wstring GetSystemDriveRoot() const = 0;
 
-    virtual std::optional<std::wstring> GetKnownFolderPath(KnownFolder folder) const = 0;
+    // SHGetKnownFolderPath: the folder of the current user, or of the default user profile
+    // (the one new accounts are made from) when `defaultUser` is set. Nothing when the folder
+    // is unknown or does not exist.
+    virtual std::optional<std::wstring> GetKnownFolderPath(KnownFolder folder,
+                                                           bool defaultUser) const = 0;
+    // The current user's folder.
+    std::optional<std::wstring> GetKnownFolderPath(KnownFolder folder) const {
+        return GetKnownFolderPath(folder, false);
+    }
 
     virtual std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const = 0;
 

@@ -40,9 +40,11 @@ std::optional<std::wstring> FakeSystem::CreateUniqueFolder(const std::wstring& d
     return folder.wstring();
 }
 
-std::optional<std::wstring> FakeSystem::GetKnownFolderPath(platform::KnownFolder folder) const {
-    const auto found = knownFolders.find(folder);
-    if (found == knownFolders.end()) return std::nullopt;
+std::optional<std::wstring> FakeSystem::GetKnownFolderPath(platform::KnownFolder folder,
+                                                           bool defaultUser) const {
+    const auto& folders = defaultUser ? defaultUserFolders : knownFolders;
+    const auto found = folders.find(folder);
+    if (found == folders.end()) return std::nullopt;
     return found->second;
 }
 

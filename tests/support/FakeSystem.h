@@ -20,6 +20,8 @@ public:
     bool createFolderFails = false;
     std::wstring driveRoot = L"C:\\";
     std::map<platform::KnownFolder, std::wstring> knownFolders;
+    // The default user profile's folders.
+    std::map<platform::KnownFolder, std::wstring> defaultUserFolders;
     std::map<std::wstring, std::wstring> environment;
     std::optional<platform::FileVersion> fileVersion;
 
@@ -32,7 +34,9 @@ public:
     std::optional<std::wstring> CreateUniqueFolder(const std::wstring& directory,
                                                    const std::wstring& prefix) const override;
     std::wstring GetSystemDriveRoot() const override { return driveRoot; }
-    std::optional<std::wstring> GetKnownFolderPath(platform::KnownFolder folder) const override;
+    using platform::System::GetKnownFolderPath;
+    std::optional<std::wstring> GetKnownFolderPath(platform::KnownFolder folder,
+                                                   bool defaultUser) const override;
     std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const override;
     std::optional<platform::FileVersion> GetExecutableFileVersion() const override {
         return fileVersion;

@@ -65,8 +65,9 @@ public:
         return inner_->CreateUniqueFolder(directory, prefix);
     }
     std::wstring GetSystemDriveRoot() const override { return inner_->GetSystemDriveRoot(); }
-    std::optional<std::wstring> GetKnownFolderPath(platform::KnownFolder folder) const override {
-        return inner_->GetKnownFolderPath(folder);
+    std::optional<std::wstring> GetKnownFolderPath(platform::KnownFolder folder,
+                                                   bool defaultUser) const override {
+        return inner_->GetKnownFolderPath(folder, defaultUser);
     }
     std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const override {
         return inner_->GetEnvironmentVariable(name);

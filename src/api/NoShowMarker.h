@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Clock.h"
+
+// How long a partner offer stays hidden once it was handled.
+inline constexpr int kNoShowDays = 180;
+
+// The local calendar date `kNoShowDays` after `today`, as the decimal number YYYYMMDD.
+std::uint32_t NoShowDate(const platform::LocalTime& today);
+
+// Writes the date 180 days ahead (NoShowDate of today's local date) as a REG_DWORD under
+// HKEY_LOCAL_MACHINE, at `location`: the expanded "pnr" text, a key path, a backslash and a
+// value name (empty: the key's default value). No view is asked for, so a 32-bit program on
+// 64-bit Windows writes to the 32-bit view. False when the text has no backslash, the key path
+// is empty, the text is not UTF-8, or the key or the value cannot be written.
+bool WriteNoShowDate(const std::string& location);

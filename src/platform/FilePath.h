@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace platform {
+
+// The character that separates the folders of a path on this platform.
+extern const wchar_t kPathSeparator;
+
+// A wide path as the standard file system library takes it. On Linux the library would convert
+// wide text through the C locale, which knows only ASCII; file names there are UTF-8.
+std::filesystem::path ToFsPath(const std::wstring& path);
+
+// The inverse: a path of the file system library as wide text.
+std::wstring FromFsPath(const std::filesystem::path& path);
+
+}  // namespace platform
