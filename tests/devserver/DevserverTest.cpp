@@ -312,6 +312,54 @@ TEST_F(DevserverTest, RoutesAnswerFilesConfigAndRefusals) {
     }
 }
 
+TEST_F(DevserverTest, FileQueriesMakeTheFaultsOfRealServers) {
+    const std::string self = "localhost:" + std::to_string(port_);
+    struct Case {
+        std::string path;
+        CURLcode code;
+        long status;
+        std::string body;
+        std::string header;  // a response header line that must be there, or empty
+    };
+    const std::vector<Case> cases{
+        {"/f/hello.txt?campaign=7", CURLE_OK, 200, "hello\n", ""},
+        {"/f/any.bin?size=5", CURLE_OK, 200, "abcde", "Content-Length: 5"},
+        {"/f/hello.txt?size=many", CURLE_OK, 400,
+         "size must be a number 0..268435456, not \"many\"\n", ""},
+        {"/f/hello.txt?redirects=2&x=1", CURLE_OK, 302, "",
+         "Location: https://" + self + "/f/hello.txt?redirects=1&x=1"},
+        {"/f/hello.txt?redirects=1&redirect_status=307", CURLE_OK, 307, "",
+         "Location: https://" + self + "/f/hello.txt?redirects=0&redirect_status=307"},
+        {"/f/hello.txt?status=302&location=%2Ff%2Fnested", CURLE_OK, 302, "hello\n",
+         "Location: /f/nested"},
+        {"/f/hello.txt?status=206", CURLE_OK, 206, "hello\n", ""},
+        {"/f/hello.txt?status=204", CURLE_OK, 204, "", ""},
+        {"/f/any.bin?size=10&chunked=1", CURLE_OK, 200, "abcdefghij", "Transfer-Encoding: chunked"},
+        {"/f/any.bin?size=10&cut=4", CURLE_PARTIAL_FILE, 200, "abcd", "Content-Length: 10"},
+        {"/f/any.bin?size=10&cut=4&chunked=1", CURLE_PARTIAL_FILE, 200, "abcd", ""},
+        // The client reads what the length announces and no more.
+        {"/f/any.bin?size=4&extra=3", CURLE_OK, 200, "abcd", "Content-Length: 4"},
+        {"/f/any.bin?size=3000&slow_ms=5&piece=1000", CURLE_OK, 200, std::string(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        Reply reply = request("GET", c.path);
+        EXPECT_EQ(reply.code, c.code);
+        EXPECT_EQ(reply.status, c.status);
+        if (c.path.find("slow_ms") != std::string::npos) {
+            EXPECT_EQ(reply.body.size(), 3000u);
+            EXPECT_GE(reply.elapsed, std::chrono::milliseconds(10));
+        } else {
+            EXPECT_EQ(reply.body, c.body);
+        }
+        if (!c.header.empty()) {
+            EXPECT_NE(std::find(reply.responseHeaderLines.begin(), reply.responseHeaderLines.end(),
+                                c.header),
+                      reply.responseHeaderLines.end());
+        }
+    }
+}
+
 TEST_F(DevserverTest, HeadAnnouncesTheFileWithoutSendingIt) {
     Reply reply = request("HEAD", "/f/hello.txt");
     EXPECT_EQ(reply.code, CURLE_OK);

@@ -1,8 +1,14 @@
 #include "Routes.hpp"
 
+#include "FileFaults.hpp"
+#include "PercentDecode.hpp"
+
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <stdexcept>
 
 namespace tarnwick::devserver {
 
@@ -20,6 +26,19 @@ Answer plain(int status, std::string body, std::string contentType = "text/plain
     return answer;
 }
 
+// The name the client used for this server, port included.
+std::string hostOf(const Request& request) {
+    for (const auto& [name, value] : request.headers) {
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (lower == "host") {
+            return value;
+        }
+    }
+    return "localhost";
+}
+
 Answer notFound() {
     return plain(404, "not found\n");
 }
@@ -34,37 +53,6 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
         return std::nullopt;
     }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// File names arrive percent-encoded; the checks below must see what the file system will see,
-// or "%2e%2e" would walk out of the folder.
-std::optional<std::string> percentDecode(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out.push_back(text[i]);
-            continue;
-        }
-        if (i + 2 >= text.size()) {
-            return std::nullopt;
-        }
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
-        if (high < 0 || low < 0) {
-            return std::nullopt;
-        }
-        out.push_back(static_cast<char>(high * 16 + low));
-        i += 2;
-    }
-    return out;
 }
 
 std::string contentTypeFor(const std::filesystem::path& name) {
@@ -94,10 +82,10 @@ Answer Routes::handle(const Request& request) {
     if (auto scripted = scripts_.next(path)) {
         return *scripted;
     }
-    return api(request, path);
+    return api(request, path, query);
 }
 
-Answer Routes::api(const Request& request, const std::string& path) {
+Answer Routes::api(const Request& request, const std::string& path, const std::string& query) {
     const bool get = request.method == "GET" || request.method == "HEAD";
     if (request.method == "POST" && path == "/o") {
         auto config = readWholeFile(root_ / "config.json");
@@ -110,12 +98,21 @@ Answer Routes::api(const Request& request, const std::string& path) {
         return plain(200, "", "");
     }
     if (get && path.starts_with(kFilePrefix)) {
-        return file(path.substr(kFilePrefix.size()));
+        return file(request, path.substr(kFilePrefix.size()), query);
     }
     return notFound();
 }
 
-Answer Routes::file(const std::string& encodedName) const {
+Answer Routes::file(const Request& request, const std::string& encodedName,
+                    const std::string& query) const {
+    FileFaults faults;
+    try {
+        faults = parseFileFaults(query);
+    } catch (const std::invalid_argument& error) {
+        return plain(400, std::string(error.what()) + "\n");
+    }
+    // File names arrive percent-encoded; the checks below must see what the file system will
+    // see, or "%2e%2e" would walk out of the folder.
     auto name = percentDecode(encodedName);
     if (!name) {
         return plain(400, "bad percent-encoding\n");
@@ -124,12 +121,35 @@ Answer Routes::file(const std::string& encodedName) const {
         name->find('\0') != std::string::npos) {
         return plain(403, "refused file name\n");
     }
+    if (faults.redirects > 0) {
+        Answer hop = plain(faults.redirectStatus, "");
+        hop.headers.emplace_back("Location", "https://" + hostOf(request) + kFilePrefix +
+                                                 encodedName + "?" +
+                                                 nextRedirectQuery(query, faults.redirects));
+        return hop;
+    }
     const std::filesystem::path path = root_ / "files" / *name;
-    auto content = readWholeFile(path);
+    auto content =
+        faults.size ? std::optional<std::string>(generatedBody(*faults.size)) : readWholeFile(path);
     if (!content) {
         return notFound();
     }
-    return plain(200, std::move(*content), contentTypeFor(path));
+    const int status = faults.status.value_or(200);
+    // These answers carry no body by definition; HTTP would take one for the next answer.
+    if (status < 200 || status == 204 || status == 304) {
+        content->clear();
+    }
+    Answer answer = plain(status, std::move(*content), contentTypeFor(path));
+    if (faults.location) {
+        answer.headers.emplace_back("Location", *faults.location);
+    }
+    answer.shape = faults.shape;
+    // An interim answer alone: the connection closes after it instead of leaving the client
+    // waiting for the real one until it gives up.
+    if (status < 200) {
+        answer.shape.cutAfter = 0;
+    }
+    return answer;
 }
 
 Answer Routes::control(const Request& request, const std::string& path) {

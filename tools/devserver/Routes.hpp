@@ -18,8 +18,9 @@ public:
 
 private:
     Answer control(const Request& request, const std::string& path);
-    Answer api(const Request& request, const std::string& path);
-    Answer file(const std::string& encodedName) const;
+    Answer api(const Request& request, const std::string& path, const std::string& query);
+    Answer file(const Request& request, const std::string& encodedName,
+                const std::string& query) const;
 
     std::filesystem::path root_;
     ScriptBook& scripts_;

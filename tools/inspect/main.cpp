@@ -3,12 +3,14 @@
 #include <vector>
 
 #include "Arguments.h"
+#include "DownloadCommand.h"
 #include "RequestCommand.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tarnwick-inspect request --api URL [--ca FILE] [--exe-path PATH] [--locale NAME]\n";
+    "usage: tarnwick-inspect request --api URL [--ca FILE] [--exe-path PATH] [--locale NAME]\n"
+    "       tarnwick-inspect download URL [--ca FILE] [--to DIR] [--name NAME]\n";
 
 }  // namespace
 
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> rest(words.begin() + 1, words.end());
     try {
         if (words[0] == "request") return inspect::RunRequestCommand(rest);
+        if (words[0] == "download") return inspect::RunDownloadCommand(rest);
         std::cerr << "tarnwick-inspect: unknown command " << words[0] << '\n' << kUsage;
     } catch (const inspect::UsageError& error) {
         std::cerr << "tarnwick-inspect: " << error.what() << '\n' << kUsage;

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "platform/HttpsClient.h"
+#include "platform/posix/CurlSetup.h"
 
 namespace platform::posix {
 
@@ -11,10 +9,7 @@ namespace platform::posix {
 // authorities to trust and where to connect, never whether to check.
 class CurlHttpsClient : public HttpsClient {
 public:
-    struct Options {
-        std::string caFile;                  // empty: the system's trust store
-        std::vector<std::string> connectTo;  // "HOST:PORT:CONNECT-TO-HOST:CONNECT-TO-PORT"
-    };
+    using Options = CurlOptions;
 
     CurlHttpsClient();
     explicit CurlHttpsClient(Options options);

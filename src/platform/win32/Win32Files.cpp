@@ -27,8 +27,8 @@ public:
         }
         const char* bytes = static_cast<const char*>(data);
         while (size > 0) {
-            const DWORD portion = static_cast<DWORD>(
-                std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+            const DWORD portion =
+                static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
             DWORD written = 0;
             if (!::WriteFile(file_.get(), bytes, portion, &written, nullptr)) return false;
             bytes += written;
@@ -79,7 +79,9 @@ bool Win32Files::DeleteFile(const std::wstring& path) const {
     return ::DeleteFileW(path.c_str()) != FALSE;
 }
 
-std::uint32_t Win32Files::GetLastError() const { return ::GetLastError(); }
+std::uint32_t Win32Files::GetLastError() const {
+    return ::GetLastError();
+}
 
 std::wstring Win32Files::FormatMessage(std::uint32_t error) const {
     return FormatSystemMessage(error, nullptr);

@@ -147,7 +147,9 @@ bool Win32WinHttp::CrackUrl(const std::wstring& url, UrlComponents& components) 
     return WinHttpsClient(nullptr).CrackUrl(url, components);
 }
 
-std::uint32_t Win32WinHttp::GetLastError() const { return ::GetLastError(); }
+std::uint32_t Win32WinHttp::GetLastError() const {
+    return ::GetLastError();
+}
 
 std::wstring Win32WinHttp::FormatMessage(std::uint32_t error) const {
     return FormatSystemMessage(error, kModule);

@@ -78,10 +78,12 @@ public:
     explicit Win32WinInetSession(WinInetHandle internet) : internet_(std::move(internet)) {}
 
     std::unique_ptr<WinInetUrl> OpenUrl(const std::wstring& url, std::uint32_t flags) override {
-        WinInetHandle handle(::InternetOpenUrlW(internet_.get(), url.c_str(), nullptr, 0, flags, 0));
+        WinInetHandle handle(
+            ::InternetOpenUrlW(internet_.get(), url.c_str(), nullptr, 0, flags, 0));
         if (!handle) return nullptr;
         // A download that started over TLS never continues in the clear.
-        if (StartsWithNoCase(url, L"https:") && !StartsWithNoCase(FinalUrl(handle.get()), L"https:")) {
+        if (StartsWithNoCase(url, L"https:") &&
+            !StartsWithNoCase(FinalUrl(handle.get()), L"https:")) {
             ::SetLastError(ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR);
             return nullptr;
         }
@@ -106,7 +108,9 @@ std::unique_ptr<WinInetSession> Win32WinInet::Open(const std::wstring& userAgent
     return std::make_unique<Win32WinInetSession>(std::move(internet));
 }
 
-std::uint32_t Win32WinInet::GetLastError() const { return ::GetLastError(); }
+std::uint32_t Win32WinInet::GetLastError() const {
+    return ::GetLastError();
+}
 
 std::wstring Win32WinInet::FormatMessage(std::uint32_t error) const {
     return FormatSystemMessage(error, kModule);
