@@ -203,12 +203,15 @@ TEST_F(DownloadTest, InMemoryDownloadTriesTwiceBackToBack) {
     EXPECT_TRUE(clock().Sleeps().empty());
 }
 
+#ifndef _WIN32
+// Whether an early end of a chunked body shows is the HTTP stack's own (see the transfer tests).
 TEST_F(DownloadTest, InMemoryDownloadAfterACutBodyIsEmpty) {
     const DownloadBuffer buffer =
         manager_->DownloadToMemory(FileUrl("x.bin?size=5000&cut=1000&chunked=1"));
     ASSERT_NE(buffer, nullptr);
     EXPECT_TRUE(buffer->empty());
 }
+#endif
 
 TEST_F(DownloadTest, AsyncDownloadHandsTheBytesOverOnItsOwnThread) {
     // Shared with the thread, which may still hold it when the test is done.

@@ -49,6 +49,11 @@ TEST_P(StatusTest, EachTransferJudgesTheStatusItsOwnWay) {
     const DownloadResult first = manager_->DownloadFileWinHttp(url, window_, L"first.txt", true);
     EXPECT_EQ(first.first, c.firstSucceeds);
     ExpectMessage(first.second, c.firstMessage);
+#ifdef _WIN32
+    // Which 3xx the system's own client follows is the system's business; the Linux leg pins
+    // our libcurl configuration of it.
+    if (c.query.starts_with("status=300")) return;
+#endif
     const DownloadResult second = manager_->DownloadFileWinInet(url, window_, L"second.txt", true);
     EXPECT_EQ(second.first, c.secondSucceeds);
     ExpectMessage(second.second, c.secondMessage);
@@ -179,19 +184,21 @@ TEST_F(DownloadTest, BodyCutShortOfItsLengthFailsBothTransfers) {
     EXPECT_TRUE(FolderEntries().empty());
 }
 
+#ifndef _WIN32
+// How the system's HTTP stack reports a chunked body that ends early is its own (Wine's takes
+// it for the end of the body); here our libcurl configuration of the first transfer is pinned.
 TEST_F(DownloadTest, BodyCutWithoutALengthFailsTheFirstAndPassesTheSecond) {
     const DownloadResult result = manager_->DownloadFile(
         FileUrl("x.bin?size=30000&cut=10000&chunked=1"), window_, L"cut.bin", true);
     EXPECT_TRUE(result.first);
     // The chunks themselves show the body was cut; only the first transfer listens to them.
-    EXPECT_TRUE(Narrow(result.second).starts_with("[WINHTTP] Failed to ")) << Narrow(result.second);
-#ifndef _WIN32
-    EXPECT_TRUE(Narrow(result.second).starts_with("[WINHTTP] Failed to query data: 18 - "));
-#endif
+    EXPECT_TRUE(Narrow(result.second).starts_with("[WINHTTP] Failed to query data: 18 - "))
+        << Narrow(result.second);
     // Nothing told the fallback the body was short.
     EXPECT_EQ(ReadFile("cut.bin"), Pattern(10000));
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"cut.bin"});
 }
+#endif
 
 TEST_F(DownloadTest, BytesBeyondTheAnnouncedLengthNeverReachTheFile) {
     const std::wstring url = FileUrl("x.bin?size=1000&extra=500");
