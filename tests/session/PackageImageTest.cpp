@@ -1,0 +1,69 @@
+#include <future>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/DownloadServices.h"
+#include "session/Package.h"
+#include "session/PackageFixture.h"
+#include "support/DevServerTest.h"
+#include "support/TestDownloadServices.h"
+#include "ui/Image.h"
+
+namespace {
+
+using nlohmann::json;
+
+// Offer images fetched from the reference service's content folder.
+class PackageImageTest : public testing_support::DevServerTest {
+protected:
+    void SetUp() override {
+        DevServerTest::SetUp();
+        const std::string target = "127.0.0.1:" + std::to_string(server().Port());
+        previous_ = platform::InstallDownloadServices(testing_support::MakeTestDownloadServices(
+            server().CaFile(), {"localhost:443:" + target}));
+        settings_ = std::make_unique<session_test::ScopedPackageSettings>();
+        settings_->settings().contentBaseUrl = server().Url(L"/f/");
+    }
+    void TearDown() override {
+        settings_.reset();
+        platform::InstallDownloadServices(previous_);
+        DevServerTest::TearDown();
+    }
+
+    // An offer whose image is `name`, after its image download completed.
+    std::shared_ptr<Package> Loaded(const std::string& name) {
+        json offer = session_test::OfferFixture("plain");
+        offer["ps"]["i"] = name;
+        auto package = session_test::MakeOffer(offer);
+        std::promise<void> done;
+        package->DownloadImage([&done] { done.set_value(); });
+        EXPECT_EQ(done.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+        return package;
+    }
+
+    platform::DownloadServices previous_;
+    std::unique_ptr<session_test::ScopedPackageSettings> settings_;
+};
+
+TEST_F(PackageImageTest, BytesThatAreNoImageStillMakeAnImage) {
+    const auto package = Loaded("hello.txt");
+    ASSERT_NE(package->image, nullptr);
+    EXPECT_FALSE(package->image->Bytes().empty());
+    EXPECT_EQ(server().Log().back().at("path"), "/f/hello.txt");
+}
+
+TEST_F(PackageImageTest, MissingImageLeavesNoneAndStillCompletes) {
+    EXPECT_EQ(Loaded("missing.png")->image, nullptr);
+}
+
+TEST_F(PackageImageTest, MainProductHasNoImageToFetch) {
+    const auto main = Package::CreateMain(BuildApiRequestBase(), "p", "", "P", "");
+    bool done = false;
+    main->DownloadImage([&done] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(server().Log().empty());
+}
+
+}  // namespace
