@@ -15,4 +15,10 @@ std::filesystem::path ToFsPath(const std::wstring& path);
 // The inverse: a path of the file system library as wide text.
 std::wstring FromFsPath(const std::filesystem::path& path);
 
+// The root to measure the free space of the volume that holds `path` with. On Windows the first
+// three characters, the drive root such as C:\, taken as they are however short `path` is. On
+// Linux a volume is measured through any path on it, so `path` itself; an empty `path` (a
+// folder that could not be found) stands for the user's home folder.
+std::wstring VolumeRootOf(const std::wstring& path);
+
 }  // namespace platform

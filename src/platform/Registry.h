@@ -91,6 +91,11 @@ public:
     virtual long OpenKey(Hkey key, std::wstring_view subKey, std::uint32_t options, RegSam access,
                          Hkey& result) = 0;
 
+    // RegOpenKeyExA: as OpenKey, with the subkey's name in narrow text (the system's code page
+    // on Windows, UTF-8 elsewhere).
+    virtual long OpenKeyA(Hkey key, std::string_view subKey, std::uint32_t options, RegSam access,
+                          Hkey& result) = 0;
+
     // RegCreateKeyExW without class, options or security attributes. `created` (when given)
     // tells whether the key is new.
     virtual long CreateKey(Hkey key, std::wstring_view subKey, RegSam access, Hkey& result,
@@ -106,6 +111,12 @@ public:
     // RegQueryValueExW: the value's type and data as stored.
     virtual long QueryValue(Hkey key, std::wstring_view valueName, std::uint32_t* type, void* data,
                             std::uint32_t* dataSize) = 0;
+
+    // RegQueryValueExA: as QueryValue, with the value's name in narrow text; data of the text
+    // types comes back as narrow text too, its size counting those bytes and the terminating
+    // zeros. Data of the other types is the same bytes QueryValue gives.
+    virtual long QueryValueA(Hkey key, std::string_view valueName, std::uint32_t* type, void* data,
+                             std::uint32_t* dataSize) = 0;
 
     // RegEnumKeyExW: the name of subkey number `index`. `nameLength` holds the capacity of
     // `name` in characters and receives the length without the terminating zero.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/OsVersion.h"
 
@@ -29,6 +30,12 @@ inline constexpr const wchar_t* kProgramW6432Variable = L"ProgramW6432";
 struct FileVersion {
     std::uint32_t ms = 0;
     std::uint32_t ls = 0;
+};
+
+// What GlobalMemoryStatusEx reports, from the 64-byte form of its record (the only length the
+// call accepts); the wizard needs the physical memory only.
+struct MemoryStatus {
+    std::uint64_t totalPhys = 0;  // installed physical memory in bytes
 };
 
 // Facts about the machine and the running process, one operation per system call the
@@ -79,6 +86,26 @@ public:
 
     // The fixed file version of the executable's own version resource.
     virtual std::optional<FileVersion> GetExecutableFileVersion() const = 0;
+
+    // The calls below hand their failure code back in `error` (what GetLastError gives right
+    // after the failed call; errno on Linux): the object is shared between threads, so the code
+    // cannot be left behind for a later call to fetch.
+
+    // GlobalMemoryStatusEx. On failure `status` is left as it was.
+    virtual bool GlobalMemoryStatusEx(MemoryStatus& status, std::uint32_t& error) const = 0;
+
+    // GetDiskFreeSpaceExW: the bytes the calling user may still write on the volume that holds
+    // `root` (see VolumeRootOf). On failure `freeBytesAvailableToCaller` is left as it was.
+    virtual bool GetDiskFreeSpaceEx(const std::wstring& root,
+                                    std::uint64_t& freeBytesAvailableToCaller,
+                                    std::uint32_t& error) const = 0;
+
+    // PathFileExistsW: whether a file or folder of that path exists.
+    virtual bool PathFileExists(const std::wstring& path) const = 0;
+
+    // The image names of every running process (file name and extension, no folder), as a
+    // process snapshot lists them; nothing when no snapshot can be taken.
+    virtual std::optional<std::vector<std::wstring>> SnapshotProcessNames() const = 0;
 };
 
 }  // namespace platform

@@ -15,16 +15,19 @@ public:
 
     struct Counts {
         int open = 0;
+        int openA = 0;
         int create = 0;
         int getValue = 0;
         int queryValue = 0;
+        int queryValueA = 0;
         int enumKey = 0;
         int queryInfo = 0;
         int setValue = 0;
         int close = 0;
-        int succeededOpens = 0;  // opens and creates that returned a key to close
+        int succeededOpens = 0;  // opens (either form) and creates that returned a key to close
         int Total() const {
-            return open + create + getValue + queryValue + enumKey + queryInfo + setValue + close;
+            return open + openA + create + getValue + queryValue + queryValueA + enumKey +
+                   queryInfo + setValue + close;
         }
     };
 
@@ -35,6 +38,11 @@ public:
                  platform::RegSam access, platform::Hkey& result) override {
         ++counts_.open;
         return Opened(inner_->OpenKey(key, subKey, options, access, result));
+    }
+    long OpenKeyA(platform::Hkey key, std::string_view subKey, std::uint32_t options,
+                  platform::RegSam access, platform::Hkey& result) override {
+        ++counts_.openA;
+        return Opened(inner_->OpenKeyA(key, subKey, options, access, result));
     }
     long CreateKey(platform::Hkey key, std::wstring_view subKey, platform::RegSam access,
                    platform::Hkey& result, bool* created) override {
@@ -51,6 +59,11 @@ public:
                     void* data, std::uint32_t* dataSize) override {
         ++counts_.queryValue;
         return inner_->QueryValue(key, valueName, type, data, dataSize);
+    }
+    long QueryValueA(platform::Hkey key, std::string_view valueName, std::uint32_t* type,
+                     void* data, std::uint32_t* dataSize) override {
+        ++counts_.queryValueA;
+        return inner_->QueryValueA(key, valueName, type, data, dataSize);
     }
     long EnumKey(platform::Hkey key, std::uint32_t index, wchar_t* name,
                  std::uint32_t* nameLength) override {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/RegFile.h"
+#include "platform/RegistryLocations.h"
+#include "platform/TextCodec.h"
+#include "platform/posix/MachineProfile.h"
 
 namespace {
 
@@ -291,6 +294,148 @@ TEST(EmulatedRegistryTest, KeyHandleClosesOnceAndMoves) {
 
 TEST(EmulatedRegistryTest, TextOfAnotherFormIsAnErrorNotAnEmptyRegistry) {
     EXPECT_THROW(EmulatedRegistry::FromText("[HKEY_CURRENT_USER\\x]\r\n"), platform::RegFileError);
+}
+
+// The processor clock is read with the narrow calls, in the 64-bit view. The key is outside
+// HKLM\SOFTWARE, so either view finds it, on either kind of machine.
+TEST(EmulatedRegistryTest, NarrowCallsReadTheProcessorClockOfEveryProfile) {
+    constexpr const char* kClock =
+        "[HKEY_LOCAL_MACHINE\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0]\r\n"
+        "\"~MHz\"=dword:00000a8c\r\n";
+    const std::string defaultProfile = platform::WriteRegFile(
+        platform::posix::DefaultLocalMachineProfile({L"", 3187}), platform::RegFileEncoding::Utf8);
+    const struct {
+        const char* name;
+        std::shared_ptr<EmulatedRegistry> registry;
+        platform::RegSam view;
+        std::uint32_t mhz;
+    } cases[] = {
+        {"64-bit Windows, 64-bit view", Machine(std::string(k64BitArchitecture) + kClock),
+         kKeyWow6464Key, 2700},
+        {"64-bit Windows, default view", Machine(std::string(k64BitArchitecture) + kClock), 0,
+         2700},
+        {"32-bit Windows, 64-bit view", Machine(std::string(k32BitArchitecture) + kClock),
+         kKeyWow6464Key, 2700},
+        {"default profile", EmulatedRegistry::FromText(defaultProfile), kKeyWow6464Key, 3187},
+    };
+    const std::string keyPath = platform::EncodeUtf8(platform::kCentralProcessorKey);
+    const std::string valueName = platform::EncodeUtf8(platform::kProcessorMhzValue);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Hkey key{};
+        ASSERT_EQ(c.registry->OpenKeyA(kHkeyLocalMachine, keyPath, 0, kKeyRead | c.view, key),
+                  kErrorSuccess);
+        std::uint32_t type = 0;
+        std::uint32_t mhz = 0;
+        std::uint32_t size = sizeof mhz;
+        EXPECT_EQ(c.registry->QueryValueA(key, valueName, &type, &mhz, &size), kErrorSuccess);
+        EXPECT_EQ(type, platform::kRegDword);
+        EXPECT_EQ(size, 4u);
+        EXPECT_EQ(mhz, c.mhz);
+        EXPECT_EQ(c.registry->CloseKey(key), kErrorSuccess);
+    }
+}
+
+// Text comes back as the narrow calls give it, UTF-8 with the zeros it was stored with; every
+// other type comes back byte for byte as the wide call gives it.
+TEST(EmulatedRegistryTest, NarrowQueriesGiveTextAsUtf8AndOtherDataAsStored) {
+    auto registry = Machine(
+        "[HKEY_CURRENT_USER\\Software\\V]\r\n"
+        "\"Text\"=\"Gr\u00fc\u00dfe\"\r\n"
+        "\"Expand\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+        "\"Multi\"=hex(7):61,00,00,00,fc,00,00,00,00,00\r\n"
+        "\"Bare\"=hex(1):61,00\r\n"
+        "\"Dword\"=dword:00000a8c\r\n"
+        "\"Qword\"=hex(b):88,77,66,55,44,33,22,11\r\n"
+        "\"Binary\"=hex:00,ff,10\r\n");
+    Hkey key{};
+    ASSERT_EQ(registry->OpenKeyA(kHkeyCurrentUser, "software\\v", 0, kKeyRead, key), kErrorSuccess);
+    const struct {
+        const char* name;
+        std::uint32_t type;
+        std::string bytes;  // empty: the bytes of the wide call
+    } cases[] = {
+        {"Text", platform::kRegSz,
+         std::string("Gr\xc3\xbc\xc3\x9f"
+                     "e",
+                     7) +
+             '\0'},
+        {"Expand", platform::kRegExpandSz, std::string("%A%\0", 4)},
+        {"Multi", platform::kRegMultiSz, std::string("a\0\xc3\xbc\0\0", 6)},
+        {"Bare", platform::kRegSz, "a"},
+        {"Dword", platform::kRegDword, ""},
+        {"Qword", platform::kRegQword, ""},
+        {"Binary", platform::kRegBinary, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string expected = c.bytes;
+        if (expected.empty()) {
+            std::uint32_t wideSize = 0;
+            ASSERT_EQ(registry->QueryValue(key, platform::DecodeUtf8(c.name).value(), nullptr,
+                                           nullptr, &wideSize),
+                      kErrorSuccess);
+            expected.resize(wideSize);
+            ASSERT_EQ(registry->QueryValue(key, platform::DecodeUtf8(c.name).value(), nullptr,
+                                           expected.data(), &wideSize),
+                      kErrorSuccess);
+        }
+        std::uint32_t type = 0;
+        std::uint32_t size = 0;
+        // The size alone, then a buffer one byte short, then one that fits.
+        ASSERT_EQ(registry->QueryValueA(key, c.name, &type, nullptr, &size), kErrorSuccess);
+        EXPECT_EQ(type, c.type);
+        ASSERT_EQ(size, expected.size());
+        std::string data(size + 1, '*');
+        std::uint32_t shortSize = size - 1;
+        EXPECT_EQ(registry->QueryValueA(key, c.name, nullptr, data.data(), &shortSize),
+                  platform::kErrorMoreData);
+        EXPECT_EQ(shortSize, size);
+        std::uint32_t fullSize = size + 1;
+        EXPECT_EQ(registry->QueryValueA(key, c.name, nullptr, data.data(), &fullSize),
+                  kErrorSuccess);
+        EXPECT_EQ(fullSize, size);
+        EXPECT_EQ(data.substr(0, size), expected);
+        EXPECT_EQ(data[size], '*') << "wrote past the data";
+    }
+    registry->CloseKey(key);
+}
+
+// The narrow calls find keys and values as the wide ones do: names ignore case, the 32-bit
+// view is redirected, and a name that names nothing is not found.
+TEST(EmulatedRegistryTest, NarrowNamesFollowTheRulesOfTheWideOnes) {
+    auto registry =
+        Machine(std::string(k64BitArchitecture) + kVendors +
+                "[HKEY_CURRENT_USER\\Software\\\u00c4pfel]\r\n\"\u00dc\"=dword:00000007\r\n");
+    const auto where = [&](const std::string& path, platform::RegSam view) {
+        Hkey key{};
+        const long opened = registry->OpenKeyA(kHkeyLocalMachine, path, 0, kKeyRead | view, key);
+        if (opened != kErrorSuccess) return "error " + std::to_string(opened);
+        char text[16] = {};
+        std::uint32_t size = sizeof text;
+        const long status = registry->QueryValueA(key, "wHeRe", nullptr, text, &size);
+        registry->CloseKey(key);
+        if (status != kErrorSuccess) return "error " + std::to_string(status);
+        return std::string(text);
+    };
+    EXPECT_EQ(where("SOFTWARE\\Both", 0), "32");
+    EXPECT_EQ(where("software\\both", kKeyWow6464Key), "64");
+    EXPECT_EQ(where("SOFTWARE\\Only32", kKeyWow6464Key), "error 2");
+    EXPECT_EQ(where("SOFTWARE\\Native", kKeyWow6432Key), "error 2");
+    EXPECT_EQ(where("SOFTWARE\\Bo\xff", 0), "error 2") << "not UTF-8";
+
+    Hkey key{};
+    ASSERT_EQ(registry->OpenKeyA(kHkeyCurrentUser, "Software\\\xc3\xa4PFEL", 0, kKeyRead, key),
+              kErrorSuccess);
+    std::uint32_t number = 0;
+    std::uint32_t size = sizeof number;
+    EXPECT_EQ(registry->QueryValueA(key, "\xc3\xbc", nullptr, &number, &size), kErrorSuccess);
+    EXPECT_EQ(number, 7u);
+    EXPECT_EQ(registry->QueryValueA(key, "\xff", nullptr, &number, &size),
+              platform::kErrorFileNotFound);
+    EXPECT_EQ(registry->CloseKey(key), kErrorSuccess);
+    EXPECT_EQ(registry->QueryValueA(key, "\xc3\xbc", nullptr, &number, &size),
+              platform::kErrorInvalidHandle);
 }
 
 }  // namespace

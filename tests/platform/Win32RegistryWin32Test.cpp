@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/RegistryLocations.h"
+#include "platform/TextCodec.h"
+
 namespace {
 
 using namespace platform;
@@ -124,6 +127,57 @@ TEST_F(Win32RegistryTest, SubkeysAreListedAndCounted) {
     EXPECT_EQ(registry_->OpenKey(kHkeyCurrentUser, path_ + L"\\BETA", 0, kKeyRead, opened),
               kErrorSuccess);
     KeyHandle owned(registry_, opened);
+}
+
+// The processor clock is read with the narrow calls. They read what the wide ones wrote: a
+// DWORD as the same four bytes, text in the narrow code page.
+TEST_F(Win32RegistryTest, NarrowCallsReadWhatTheWideCallsWrote) {
+    const std::uint32_t mhz = 2700;
+    ASSERT_EQ(registry_->SetValue(key_.Get(), L"~MHz", kRegDword, &mhz, sizeof mhz), kErrorSuccess);
+    SetText(L"Text", kRegSz, L"Quorvane");
+
+    Hkey key{};
+    ASSERT_EQ(registry_->OpenKeyA(kHkeyCurrentUser, platform::EncodeUtf8(path_), 0,
+                                  kKeyRead | kKeyWow6464Key, key),
+              kErrorSuccess);
+    KeyHandle owned(registry_, key);
+    std::uint32_t type = 0;
+    std::uint32_t number = 0;
+    std::uint32_t size = sizeof number;
+    EXPECT_EQ(registry_->QueryValueA(key, "~MHz", &type, &number, &size), kErrorSuccess);
+    EXPECT_EQ(type, kRegDword);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(number, 2700u);
+
+    char text[32] = {};
+    size = sizeof text;
+    EXPECT_EQ(registry_->QueryValueA(key, "text", &type, text, &size), kErrorSuccess);
+    EXPECT_EQ(type, kRegSz);
+    EXPECT_EQ(std::string(text, size), std::string("Quorvane", 9));
+
+    EXPECT_EQ(registry_->QueryValueA(key, "Missing", &type, &number, &size), kErrorFileNotFound);
+    Hkey missing{};
+    EXPECT_EQ(registry_->OpenKeyA(kHkeyCurrentUser, platform::EncodeUtf8(path_) + "\\Absent", 0,
+                                  kKeyRead, missing),
+              kErrorFileNotFound);
+}
+
+// Only read, never written: the key the processor rule reads is where the rule looks for it.
+TEST(Win32RegistryMachineTest, ProcessorClockIsADwordOfTheFirstProcessor) {
+    auto registry = std::make_shared<win32::Win32Registry>();
+    Hkey key{};
+    ASSERT_EQ(registry->OpenKeyA(kHkeyLocalMachine, platform::EncodeUtf8(kCentralProcessorKey), 0,
+                                 kKeyRead | kKeyWow6464Key, key),
+              kErrorSuccess);
+    KeyHandle owned(registry, key);
+    std::uint32_t type = 0;
+    std::uint32_t mhz = 0;
+    std::uint32_t size = sizeof mhz;
+    EXPECT_EQ(
+        registry->QueryValueA(key, platform::EncodeUtf8(kProcessorMhzValue), &type, &mhz, &size),
+        kErrorSuccess);
+    EXPECT_EQ(type, kRegDword);
+    EXPECT_EQ(size, 4u);
 }
 
 }  // namespace

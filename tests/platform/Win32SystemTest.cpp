@@ -1,6 +1,7 @@
 #ifdef _WIN32
 #include "platform/win32/Win32System.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cwctype>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/FilePath.h"
 #include "platform/TextCodec.h"
 #include "platform/VersionResource.h"
 #include "support/TempFolder.h"
@@ -171,6 +173,72 @@ TEST(Win32SystemTest, FileVersionIsTheOneInTheExecutablesVersionRecord) {
     ASSERT_TRUE(version.has_value());
     EXPECT_EQ(version->ms, platform::version_resource::kFileVersionMS);
     EXPECT_EQ(version->ls, platform::version_resource::kFileVersionLS);
+}
+
+TEST(Win32SystemTest, MemoryIsReportedInBytes) {
+    platform::MemoryStatus status;
+    std::uint32_t error = 0;
+    ASSERT_TRUE(Win32System().GlobalMemoryStatusEx(status, error)) << error;
+    // No Windows the wizard runs on has less than 64 MiB.
+    EXPECT_GE(status.totalPhys, 64ull << 20);
+}
+
+TEST(Win32SystemTest, FreeSpaceOfTheSystemDriveAndOfNoDrive) {
+    const Win32System system;
+    std::uint64_t available = 0;
+    std::uint32_t error = 0;
+    ASSERT_TRUE(system.GetDiskFreeSpaceEx(L"C:\\", available, error)) << error;
+    EXPECT_GT(available, 0u);
+
+    const testing_support::TempFolder folder;
+    available = 12345;
+    EXPECT_FALSE(system.GetDiskFreeSpaceEx(folder.Path() + L"\\missing\\", available, error));
+    EXPECT_NE(error, 0u);
+    EXPECT_EQ(available, 12345u) << "a failed call leaves the result alone";
+}
+
+// The rule measures the drive of a folder by its first three characters, whatever they are.
+TEST(Win32SystemTest, VolumeRootIsTheFirstThreeCharactersAsTheyAre) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* root;
+    } cases[] = {
+        {L"C:\\Users\\Default\\Desktop", L"C:\\"}, {L"d:\\", L"d:\\"}, {L"C:", L"C:"}, {L"", L""},
+        {L"\\\\server\\share\\Desktop", L"\\\\s"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::VolumeRootOf(c.path), c.root) << platform::EncodeUtf8(c.path);
+    }
+}
+
+TEST(Win32SystemTest, PathFileExistsForFilesAndFoldersAlike) {
+    const Win32System system;
+    const std::wstring program = system.GetModuleFileName(32768);
+    const std::wstring folder = program.substr(0, program.rfind(L'\\'));
+    const struct {
+        std::wstring path;
+        bool exists;
+    } cases[] = {
+        {program, true},
+        {Lower(program), true},
+        {folder, true},
+        {folder + L"\\", true},
+        {program + L".missing", false},
+        {folder + L"\\missing\\test_platform.exe", false},
+        {L"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(system.PathFileExists(c.path), c.exists) << platform::EncodeUtf8(c.path);
+    }
+}
+
+TEST(Win32SystemTest, SnapshotListsThisProgramByItsFileName) {
+    const std::optional<std::vector<std::wstring>> names = Win32System().SnapshotProcessNames();
+    ASSERT_TRUE(names.has_value());
+    EXPECT_GT(names->size(), 1u);
+    EXPECT_TRUE(std::any_of(names->begin(), names->end(), [](const std::wstring& name) {
+        return Lower(name) == L"test_platform.exe";
+    }));
 }
 
 }  // namespace

@@ -1,8 +1,19 @@
 #include "support/FakeSystem.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <filesystem>
 
 namespace testing_support {
+namespace {
+
+std::wstring Folded(std::wstring text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    return text;
+}
+
+}  // namespace
 
 std::wstring FakeSystem::GetModuleFileName(std::size_t capacity) const {
     std::wstring path = modulePath;
@@ -52,6 +63,41 @@ std::optional<std::wstring> FakeSystem::GetEnvironmentVariable(const std::wstrin
     const auto found = environment.find(name);
     if (found == environment.end()) return std::nullopt;
     return found->second;
+}
+
+bool FakeSystem::GlobalMemoryStatusEx(platform::MemoryStatus& status, std::uint32_t& error) const {
+    ++memoryQueries;
+    if (memoryFailure) {
+        error = *memoryFailure;
+        return false;
+    }
+    status.totalPhys = totalPhysicalMemory;
+    return true;
+}
+
+bool FakeSystem::GetDiskFreeSpaceEx(const std::wstring& root,
+                                    std::uint64_t& freeBytesAvailableToCaller,
+                                    std::uint32_t& error) const {
+    ++diskQueries;
+    const auto found = freeDiskBytes.find(root);
+    if (found == freeDiskBytes.end()) {
+        error = diskFailure;
+        return false;
+    }
+    freeBytesAvailableToCaller = found->second;
+    return true;
+}
+
+bool FakeSystem::PathFileExists(const std::wstring& path) const {
+    ++pathQueries;
+    const std::wstring wanted = Folded(path);
+    return std::any_of(existingPaths.begin(), existingPaths.end(),
+                       [&](const std::wstring& existing) { return Folded(existing) == wanted; });
+}
+
+std::optional<std::vector<std::wstring>> FakeSystem::SnapshotProcessNames() const {
+    ++snapshotQueries;
+    return processNames;
 }
 
 }  // namespace testing_support

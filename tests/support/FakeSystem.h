@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/System.h"
 
@@ -25,6 +28,29 @@ public:
     std::map<std::wstring, std::wstring> environment;
     std::optional<platform::FileVersion> fileVersion;
 
+    static constexpr std::uint32_t kErrorPathNotFound = 3;
+
+    // The machine facts the offer rules measure. A failure code, when set, makes the call fail
+    // with it.
+    std::uint64_t totalPhysicalMemory = 8ull << 30;
+    std::optional<std::uint32_t> memoryFailure;
+    // Free bytes for the caller by volume root, as the root is passed; any other root fails
+    // with `diskFailure`, the code of a path that does not exist unless a test sets another.
+    std::map<std::wstring, std::uint64_t> freeDiskBytes{{L"C:\\", 64ull << 30}};
+    std::uint32_t diskFailure = kErrorPathNotFound;
+    // Files and folders that exist. Names compare without regard to case, as on Windows.
+    std::set<std::wstring> existingPaths;
+    // Image names of the running processes; nothing: no snapshot can be taken.
+    std::optional<std::vector<std::wstring>> processNames =
+        std::vector<std::wstring>{L"[System Process]", L"System", L"explorer.exe"};
+
+    // How often each fact was asked for, so tests can pin how often a pass measures. Read them
+    // once the thread that asks has finished.
+    mutable int memoryQueries = 0;
+    mutable int diskQueries = 0;
+    mutable int pathQueries = 0;
+    mutable int snapshotQueries = 0;
+
     std::wstring GetModuleFileName(std::size_t capacity) const override;
     std::int32_t RtlGetVersion(platform::OsVersion& out) const override;
     bool VerifyVersionInfo(std::uint32_t major, std::uint32_t minor,
@@ -41,6 +67,11 @@ public:
     std::optional<platform::FileVersion> GetExecutableFileVersion() const override {
         return fileVersion;
     }
+    bool GlobalMemoryStatusEx(platform::MemoryStatus& status, std::uint32_t& error) const override;
+    bool GetDiskFreeSpaceEx(const std::wstring& root, std::uint64_t& freeBytesAvailableToCaller,
+                            std::uint32_t& error) const override;
+    bool PathFileExists(const std::wstring& path) const override;
+    std::optional<std::vector<std::wstring>> SnapshotProcessNames() const override;
 
 private:
     mutable int folderCounter_ = 0;

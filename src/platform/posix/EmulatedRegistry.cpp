@@ -94,6 +94,13 @@ std::string PortData(const HiveKey::Value& value) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
+// The stored bytes of a value as the narrow calls hand them out: text types as UTF-8, with as
+// many terminating zeros as the stored text has.
+std::string NarrowData(const HiveKey::Value& value) {
+    if (!IsTextType(value.type)) return value.data;
+    return EncodeUtf8(DecodeUtf16Le(value.data).value_or(std::wstring()));
+}
+
 // The bytes RegSetValueExW stores for the port's data.
 std::string StoredData(std::uint32_t type, const void* data, std::uint32_t dataSize) {
     if (data == nullptr || dataSize == 0) return {};
@@ -375,6 +382,14 @@ long EmulatedRegistry::OpenKey(Hkey key, std::wstring_view subKey, std::uint32_t
     return AddHandle(target.root, std::move(path), access, result);
 }
 
+long EmulatedRegistry::OpenKeyA(Hkey key, std::string_view subKey, std::uint32_t options,
+                                RegSam access, Hkey& result) {
+    // Key names in the hive are text: a name that is not UTF-8 names no key.
+    const std::optional<std::wstring> name = DecodeUtf8(subKey);
+    if (!name) return kErrorFileNotFound;
+    return OpenKey(key, *name, options, access, result);
+}
+
 long EmulatedRegistry::CreateKey(Hkey key, std::wstring_view subKey, RegSam access, Hkey& result,
                                  bool* created) {
     std::lock_guard lock(mutex_);
@@ -470,21 +485,41 @@ long EmulatedRegistry::GetValue(Hkey key, std::wstring_view subKey, std::wstring
     return status == kErrorSuccess ? status : fail(status);
 }
 
+long EmulatedRegistry::FindQueriedKey(Hkey key, const HiveKey*& node) const {
+    OpenedKey opened;
+    if (const long status = Resolve(key, kKeyQueryValue, opened); status != kErrorSuccess) {
+        return status;
+    }
+    node = hives_[opened.root].root.Find(opened.path);
+    return node == nullptr ? kErrorKeyDeleted : kErrorSuccess;
+}
+
 long EmulatedRegistry::QueryValue(Hkey key, std::wstring_view valueName, std::uint32_t* type,
                                   void* data, std::uint32_t* dataSize) {
     std::lock_guard lock(mutex_);
     if (const long status = EnsureLoaded(); status != kErrorSuccess) return status;
     if (data != nullptr && dataSize == nullptr) return kErrorInvalidParameter;
-    OpenedKey opened;
-    if (const long status = Resolve(key, kKeyQueryValue, opened); status != kErrorSuccess) {
-        return status;
-    }
-    const HiveKey* node = hives_[opened.root].root.Find(opened.path);
-    if (node == nullptr) return kErrorKeyDeleted;
+    const HiveKey* node = nullptr;
+    if (const long status = FindQueriedKey(key, node); status != kErrorSuccess) return status;
     const HiveKey::Value* value = node->FindValue(valueName);
     if (value == nullptr) return kErrorFileNotFound;
     if (type != nullptr) *type = value->type;
     return CopyOut(PortData(*value), data, dataSize);
+}
+
+long EmulatedRegistry::QueryValueA(Hkey key, std::string_view valueName, std::uint32_t* type,
+                                   void* data, std::uint32_t* dataSize) {
+    std::lock_guard lock(mutex_);
+    if (const long status = EnsureLoaded(); status != kErrorSuccess) return status;
+    if (data != nullptr && dataSize == nullptr) return kErrorInvalidParameter;
+    const HiveKey* node = nullptr;
+    if (const long status = FindQueriedKey(key, node); status != kErrorSuccess) return status;
+    // Names in the hive are text: a name that is not UTF-8 names no value.
+    const std::optional<std::wstring> name = DecodeUtf8(valueName);
+    const HiveKey::Value* value = name ? node->FindValue(*name) : nullptr;
+    if (value == nullptr) return kErrorFileNotFound;
+    if (type != nullptr) *type = value->type;
+    return CopyOut(NarrowData(*value), data, dataSize);
 }
 
 long EmulatedRegistry::EnumKey(Hkey key, std::uint32_t index, wchar_t* name,

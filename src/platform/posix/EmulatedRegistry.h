@@ -74,6 +74,8 @@ public:
 
     long OpenKey(Hkey key, std::wstring_view subKey, std::uint32_t options, RegSam access,
                  Hkey& result) override;
+    long OpenKeyA(Hkey key, std::string_view subKey, std::uint32_t options, RegSam access,
+                  Hkey& result) override;
     long CreateKey(Hkey key, std::wstring_view subKey, RegSam access, Hkey& result,
                    bool* created) override;
     long GetValue(Hkey key, std::wstring_view subKey, std::wstring_view valueName,
@@ -81,6 +83,8 @@ public:
                   std::uint32_t* dataSize) override;
     long QueryValue(Hkey key, std::wstring_view valueName, std::uint32_t* type, void* data,
                     std::uint32_t* dataSize) override;
+    long QueryValueA(Hkey key, std::string_view valueName, std::uint32_t* type, void* data,
+                     std::uint32_t* dataSize) override;
     long EnumKey(Hkey key, std::uint32_t index, wchar_t* name, std::uint32_t* nameLength) override;
     long QueryInfoKey(Hkey key, KeyInfo& info) override;
     long SetValue(Hkey key, std::wstring_view valueName, std::uint32_t type, const void* data,
@@ -114,6 +118,7 @@ private:
     void UpdateProfile();
 
     long Resolve(Hkey key, RegSam needed, OpenedKey& opened) const;
+    long FindQueriedKey(Hkey key, const HiveKey*& node) const;
     long Locate(Hkey key, std::wstring_view subKey, RegSam view, Target& target);
     long AddHandle(int root, std::vector<std::wstring> path, RegSam access, Hkey& result);
     long Change(int root, const std::function<long(HiveKey&)>& change);

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +13,7 @@
 
 #include "platform/TextCodec.h"
 #include "platform/VersionResource.h"
+#include "platform/posix/ProcessImageNames.h"
 #include "platform/posix/XdgUserDirs.h"
 
 namespace platform::posix {
@@ -81,16 +84,17 @@ std::optional<std::wstring> PosixSystem::GetTempPath() const {
 std::optional<std::wstring> PosixSystem::CreateUniqueFolder(const std::wstring& directory,
                                                             const std::wstring& prefix) const {
     // mkdtemp picks an unpredictable name and creates the folder with mode 0700 in one step.
-    std::string pattern = (std::filesystem::path(EncodeUtf8(directory)) /
-                           (EncodeUtf8(prefix) + "XXXXXX"))
-                              .string();
+    std::string pattern =
+        (std::filesystem::path(EncodeUtf8(directory)) / (EncodeUtf8(prefix) + "XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) return std::nullopt;
     return Wide(buffer.data());
 }
 
-std::wstring PosixSystem::GetSystemDriveRoot() const { return L"/"; }
+std::wstring PosixSystem::GetSystemDriveRoot() const {
+    return L"/";
+}
 
 std::optional<std::wstring> PosixSystem::GetKnownFolderPath(KnownFolder folder,
                                                             bool defaultUser) const {
@@ -138,6 +142,46 @@ std::optional<std::wstring> PosixSystem::GetEnvironmentVariable(const std::wstri
 std::optional<FileVersion> PosixSystem::GetExecutableFileVersion() const {
     // The Linux executable carries its version compiled in, in place of a version resource.
     return FileVersion{version_resource::kFileVersionMS, version_resource::kFileVersionLS};
+}
+
+bool PosixSystem::GlobalMemoryStatusEx(MemoryStatus& status, std::uint32_t& error) const {
+    struct sysinfo info {};
+    if (::sysinfo(&info) != 0) {
+        error = static_cast<std::uint32_t>(errno);
+        return false;
+    }
+    status.totalPhys = static_cast<std::uint64_t>(info.totalram) * info.mem_unit;
+    return true;
+}
+
+bool PosixSystem::GetDiskFreeSpaceEx(const std::wstring& root,
+                                     std::uint64_t& freeBytesAvailableToCaller,
+                                     std::uint32_t& error) const {
+    struct statvfs volume {};
+    if (::statvfs(EncodeUtf8(root).c_str(), &volume) != 0) {
+        error = static_cast<std::uint32_t>(errno);
+        return false;
+    }
+    // f_bavail leaves out the blocks kept for the superuser, as the caller's quota would.
+    freeBytesAvailableToCaller = static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+    return true;
+}
+
+bool PosixSystem::PathFileExists(const std::wstring& path) const {
+    struct stat info {};
+    return ::stat(EncodeUtf8(path).c_str(), &info) == 0;
+}
+
+std::optional<std::vector<std::wstring>> PosixSystem::SnapshotProcessNames() const {
+    const std::optional<std::vector<std::string>> names = ListProcessImageNames();
+    if (!names) return std::nullopt;
+    std::vector<std::wstring> wide;
+    wide.reserve(names->size());
+    for (const std::string& name : *names) {
+        // A name that is not UTF-8 could equal no name the wizard is given to look for.
+        if (std::optional<std::wstring> text = DecodeUtf8(name)) wide.push_back(std::move(*text));
+    }
+    return wide;
 }
 
 }  // namespace platform::posix

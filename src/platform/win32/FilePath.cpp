@@ -13,4 +13,9 @@ std::wstring FromFsPath(const std::filesystem::path& path) {
     return path.native();
 }
 
+std::wstring VolumeRootOf(const std::wstring& path) {
+    // The drive letter, its colon and the backslash after it.
+    return path.substr(0, 3);
+}
+
 }  // namespace platform

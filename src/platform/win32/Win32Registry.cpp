@@ -55,6 +55,9 @@ Hkey FromHkey(HKEY key) {
 std::wstring Terminated(std::wstring_view text) {
     return std::wstring(text);
 }
+std::string Terminated(std::string_view text) {
+    return std::string(text);
+}
 
 LPDWORD AsDword(std::uint32_t* value) {
     static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
@@ -68,6 +71,15 @@ long Win32Registry::OpenKey(Hkey key, std::wstring_view subKey, std::uint32_t op
     HKEY opened = nullptr;
     const LSTATUS status =
         ::RegOpenKeyExW(ToHkey(key), Terminated(subKey).c_str(), options, access, &opened);
+    if (status == ERROR_SUCCESS) result = FromHkey(opened);
+    return status;
+}
+
+long Win32Registry::OpenKeyA(Hkey key, std::string_view subKey, std::uint32_t options,
+                             RegSam access, Hkey& result) {
+    HKEY opened = nullptr;
+    const LSTATUS status =
+        ::RegOpenKeyExA(ToHkey(key), Terminated(subKey).c_str(), options, access, &opened);
     if (status == ERROR_SUCCESS) result = FromHkey(opened);
     return status;
 }
@@ -96,6 +108,12 @@ long Win32Registry::GetValue(Hkey key, std::wstring_view subKey, std::wstring_vi
 long Win32Registry::QueryValue(Hkey key, std::wstring_view valueName, std::uint32_t* type,
                                void* data, std::uint32_t* dataSize) {
     return ::RegQueryValueExW(ToHkey(key), Terminated(valueName).c_str(), nullptr, AsDword(type),
+                              static_cast<LPBYTE>(data), AsDword(dataSize));
+}
+
+long Win32Registry::QueryValueA(Hkey key, std::string_view valueName, std::uint32_t* type,
+                                void* data, std::uint32_t* dataSize) {
+    return ::RegQueryValueExA(ToHkey(key), Terminated(valueName).c_str(), nullptr, AsDword(type),
                               static_cast<LPBYTE>(data), AsDword(dataSize));
 }
 

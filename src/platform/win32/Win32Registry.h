@@ -10,6 +10,8 @@ class Win32Registry : public Registry {
 public:
     long OpenKey(Hkey key, std::wstring_view subKey, std::uint32_t options, RegSam access,
                  Hkey& result) override;
+    long OpenKeyA(Hkey key, std::string_view subKey, std::uint32_t options, RegSam access,
+                  Hkey& result) override;
     long CreateKey(Hkey key, std::wstring_view subKey, RegSam access, Hkey& result,
                    bool* created) override;
     long GetValue(Hkey key, std::wstring_view subKey, std::wstring_view valueName,
@@ -17,6 +19,8 @@ public:
                   std::uint32_t* dataSize) override;
     long QueryValue(Hkey key, std::wstring_view valueName, std::uint32_t* type, void* data,
                     std::uint32_t* dataSize) override;
+    long QueryValueA(Hkey key, std::string_view valueName, std::uint32_t* type, void* data,
+                     std::uint32_t* dataSize) override;
     long EnumKey(Hkey key, std::uint32_t index, wchar_t* name, std::uint32_t* nameLength) override;
     long QueryInfoKey(Hkey key, KeyInfo& info) override;
     long SetValue(Hkey key, std::wstring_view valueName, std::uint32_t type, const void* data,

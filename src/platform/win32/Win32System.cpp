@@ -5,16 +5,20 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Api.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 namespace platform::win32 {
 namespace {
 
 // The record RtlGetVersion fills; its size field must say 284 bytes.
 static_assert(sizeof(RTL_OSVERSIONINFOEXW) == 284);
+// The record GlobalMemoryStatusEx fills; the call refuses any other length.
+static_assert(sizeof(MEMORYSTATUSEX) == 64);
 // What a missing export of ntdll is reported as.
 constexpr std::int32_t kStatusProcedureNotFound = static_cast<std::int32_t>(0xC000007Au);
 // The largest path the wide API handles (with the \\?\ prefix).
@@ -200,6 +204,47 @@ std::optional<FileVersion> Win32System::GetExecutableFileVersion() const {
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(block);
     if (fixed->dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
     return FileVersion{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
+}
+
+bool Win32System::GlobalMemoryStatusEx(MemoryStatus& status, std::uint32_t& error) const {
+    MEMORYSTATUSEX memory{};
+    memory.dwLength = sizeof(memory);
+    if (!::GlobalMemoryStatusEx(&memory)) {
+        error = ::GetLastError();
+        return false;
+    }
+    status.totalPhys = memory.ullTotalPhys;
+    return true;
+}
+
+bool Win32System::GetDiskFreeSpaceEx(const std::wstring& root,
+                                     std::uint64_t& freeBytesAvailableToCaller,
+                                     std::uint32_t& error) const {
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) {
+        error = ::GetLastError();
+        return false;
+    }
+    freeBytesAvailableToCaller = available.QuadPart;
+    return true;
+}
+
+bool Win32System::PathFileExists(const std::wstring& path) const {
+    return ::PathFileExistsW(path.c_str()) != FALSE;
+}
+
+std::optional<std::vector<std::wstring>> Win32System::SnapshotProcessNames() const {
+    const UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<std::wstring> names;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        names.emplace_back(entry.szExeFile, std::find(std::begin(entry.szExeFile),
+                                                      std::end(entry.szExeFile), L'\0'));
+    }
+    return names;
 }
 
 }  // namespace platform::win32

@@ -21,6 +21,11 @@ public:
                                                    bool defaultUser) const override;
     std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const override;
     std::optional<FileVersion> GetExecutableFileVersion() const override;
+    bool GlobalMemoryStatusEx(MemoryStatus& status, std::uint32_t& error) const override;
+    bool GetDiskFreeSpaceEx(const std::wstring& root, std::uint64_t& freeBytesAvailableToCaller,
+                            std::uint32_t& error) const override;
+    bool PathFileExists(const std::wstring& path) const override;
+    std::optional<std::vector<std::wstring>> SnapshotProcessNames() const override;
 };
 
 }  // namespace platform::win32
