@@ -8,7 +8,7 @@
 
 #include "api/RequestBase.h"
 #include "session/Package.h"
-#include "session/PackageFixture.h"
+#include "support/PackageFixture.h"
 #include "support/DevServerTest.h"
 
 namespace {
@@ -21,7 +21,7 @@ class PackageEventsTest : public testing_support::DevServerTest {
 protected:
     void SetUp() override {
         DevServerTest::SetUp();
-        settings_ = std::make_unique<session_test::ScopedPackageSettings>();
+        settings_ = std::make_unique<testing_support::ScopedPackageSettings>();
         settings_->settings().eventUrl = server().Url(L"/zbd");
     }
     void TearDown() override {
@@ -30,7 +30,7 @@ protected:
     }
 
     std::shared_ptr<Package> Offer() {
-        return session_test::MakeOffer(session_test::OfferFixture("plain"));
+        return testing_support::MakeOffer(testing_support::OfferFixture("plain"));
     }
 
     // The event posts the server saw.
@@ -51,7 +51,7 @@ protected:
         return false;
     }
 
-    std::unique_ptr<session_test::ScopedPackageSettings> settings_;
+    std::unique_ptr<testing_support::ScopedPackageSettings> settings_;
 };
 
 TEST_F(PackageEventsTest, NotShownEventPostsTheParametersAsTextBesideTheTable) {

@@ -6,7 +6,7 @@
 
 #include "platform/DownloadServices.h"
 #include "session/Package.h"
-#include "session/PackageFixture.h"
+#include "support/PackageFixture.h"
 #include "support/DevServerTest.h"
 #include "support/TestDownloadServices.h"
 #include "ui/Image.h"
@@ -23,7 +23,7 @@ protected:
         const std::string target = "127.0.0.1:" + std::to_string(server().Port());
         previous_ = platform::InstallDownloadServices(testing_support::MakeTestDownloadServices(
             server().CaFile(), {"localhost:443:" + target}));
-        settings_ = std::make_unique<session_test::ScopedPackageSettings>();
+        settings_ = std::make_unique<testing_support::ScopedPackageSettings>();
         settings_->settings().contentBaseUrl = server().Url(L"/f/");
     }
     void TearDown() override {
@@ -34,9 +34,9 @@ protected:
 
     // An offer whose image is `name`, after its image download completed.
     std::shared_ptr<Package> Loaded(const std::string& name) {
-        json offer = session_test::OfferFixture("plain");
+        json offer = testing_support::OfferFixture("plain");
         offer["ps"]["i"] = name;
-        auto package = session_test::MakeOffer(offer);
+        auto package = testing_support::MakeOffer(offer);
         std::promise<void> done;
         package->DownloadImage([&done] { done.set_value(); });
         EXPECT_EQ(done.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
@@ -44,7 +44,7 @@ protected:
     }
 
     platform::DownloadServices previous_;
-    std::unique_ptr<session_test::ScopedPackageSettings> settings_;
+    std::unique_ptr<testing_support::ScopedPackageSettings> settings_;
 };
 
 TEST_F(PackageImageTest, BytesThatAreNoImageStillMakeAnImage) {

@@ -6,15 +6,15 @@
 
 #include "api/Base62.h"
 #include "session/Package.h"
-#include "session/PackageFixture.h"
+#include "support/PackageFixture.h"
 #include "support/FakeSystem.h"
 #include "support/ScopedServices.h"
 
 namespace {
 
 using nlohmann::json;
-using session_test::MakeOffer;
-using session_test::OfferFixture;
+using testing_support::MakeOffer;
+using testing_support::OfferFixture;
 
 // Packages built on a simulated Windows 10 whose folders the test names.
 class PackageTest : public ::testing::Test {
@@ -35,7 +35,7 @@ protected:
     std::shared_ptr<testing_support::FakeSystem> system_ =
         std::make_shared<testing_support::FakeSystem>();
     testing_support::ScopedServices services_{{system_, nullptr, nullptr}};
-    session_test::ScopedPackageSettings settings_;
+    testing_support::ScopedPackageSettings settings_;
 };
 
 TEST_F(PackageTest, TextsSeeOnlyTheTemplateValuesSetBeforeThem) {

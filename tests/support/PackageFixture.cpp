@@ -1,10 +1,10 @@
-#include "session/PackageFixture.h"
+#include "support/PackageFixture.h"
 
 #include <fstream>
 
 #include "api/RequestBase.h"
 
-namespace session_test {
+namespace testing_support {
 
 const nlohmann::json& OfferFixture(const std::string& name) {
     static const nlohmann::json offers = [] {
@@ -58,4 +58,4 @@ std::shared_ptr<Package> MakeOffer(const nlohmann::json& offer, int index) {
     return Package::CreateOffer(BuildApiRequestBase(), offer, "", index);
 }
 
-}  // namespace session_test
+}  // namespace testing_support

@@ -9,7 +9,7 @@
 #include "app/ConfigurationManager.h"
 #include "session/Package.h"
 
-namespace session_test {
+namespace testing_support {
 
 // The offers of tests/fixtures/packages/offers.json by name.
 const nlohmann::json& OfferFixture(const std::string& name);
@@ -42,4 +42,4 @@ private:
 // An offer package built from `offer` with a fresh request base.
 std::shared_ptr<Package> MakeOffer(const nlohmann::json& offer, int index = 0);
 
-}  // namespace session_test
+}  // namespace testing_support
