@@ -496,30 +496,27 @@ long EmulatedRegistry::FindQueriedKey(Hkey key, const HiveKey*& node) const {
 
 long EmulatedRegistry::QueryValue(Hkey key, std::wstring_view valueName, std::uint32_t* type,
                                   void* data, std::uint32_t* dataSize) {
-    std::lock_guard lock(mutex_);
-    if (const long status = EnsureLoaded(); status != kErrorSuccess) return status;
-    if (data != nullptr && dataSize == nullptr) return kErrorInvalidParameter;
-    const HiveKey* node = nullptr;
-    if (const long status = FindQueriedKey(key, node); status != kErrorSuccess) return status;
-    const HiveKey::Value* value = node->FindValue(valueName);
-    if (value == nullptr) return kErrorFileNotFound;
-    if (type != nullptr) *type = value->type;
-    return CopyOut(PortData(*value), data, dataSize);
+    return QueryStoredValue(key, std::wstring(valueName), type, data, dataSize, false);
 }
 
 long EmulatedRegistry::QueryValueA(Hkey key, std::string_view valueName, std::uint32_t* type,
                                    void* data, std::uint32_t* dataSize) {
+    // Names in the hive are text: a name that is not UTF-8 names no value.
+    return QueryStoredValue(key, DecodeUtf8(valueName), type, data, dataSize, true);
+}
+
+long EmulatedRegistry::QueryStoredValue(Hkey key, const std::optional<std::wstring>& name,
+                                        std::uint32_t* type, void* data, std::uint32_t* dataSize,
+                                        bool narrowText) {
     std::lock_guard lock(mutex_);
     if (const long status = EnsureLoaded(); status != kErrorSuccess) return status;
     if (data != nullptr && dataSize == nullptr) return kErrorInvalidParameter;
     const HiveKey* node = nullptr;
     if (const long status = FindQueriedKey(key, node); status != kErrorSuccess) return status;
-    // Names in the hive are text: a name that is not UTF-8 names no value.
-    const std::optional<std::wstring> name = DecodeUtf8(valueName);
     const HiveKey::Value* value = name ? node->FindValue(*name) : nullptr;
     if (value == nullptr) return kErrorFileNotFound;
     if (type != nullptr) *type = value->type;
-    return CopyOut(NarrowData(*value), data, dataSize);
+    return CopyOut(narrowText ? NarrowData(*value) : PortData(*value), data, dataSize);
 }
 
 long EmulatedRegistry::EnumKey(Hkey key, std::uint32_t index, wchar_t* name,

@@ -119,6 +119,10 @@ private:
 
     long Resolve(Hkey key, RegSam needed, OpenedKey& opened) const;
     long FindQueriedKey(Hkey key, const HiveKey*& node) const;
+    // QueryValue and QueryValueA: a value named by `name` (nothing: a name that cannot name
+    // any value), its text data as the platform's wide text or as narrow text.
+    long QueryStoredValue(Hkey key, const std::optional<std::wstring>& name, std::uint32_t* type,
+                          void* data, std::uint32_t* dataSize, bool narrowText);
     long Locate(Hkey key, std::wstring_view subKey, RegSam view, Target& target);
     long AddHandle(int root, std::vector<std::wstring> path, RegSam access, Hkey& result);
     long Change(int root, const std::function<long(HiveKey&)>& change);
