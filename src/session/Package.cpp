@@ -120,7 +120,9 @@ std::vector<std::wstring> PathList(const json& object, const char* key) {
 
 std::vector<UninstallCooldown> CooldownList(const json& object) {
     std::vector<UninstallCooldown> list;
-    for (const json& record : Optional<json>(object, kCooldownsMember, json::array())) {
+    if (!object.contains(kCooldownsMember)) return list;
+    // Walked in place: copying a deeply nested value would recurse as deep as it goes.
+    for (const json& record : object.at(kCooldownsMember)) {
         UninstallCooldown cooldown;
         cooldown.root = Utf8ToWide(record.at(kCooldownRootMember).get<std::string>());
         cooldown.key = Utf8ToWide(record.at(kCooldownKeyMember).get<std::string>());

@@ -106,7 +106,7 @@ std::vector<std::string> EligibilityTest::JudgeRules(const std::vector<json>& ru
                                                      int maxOffers) {
     std::vector<json> offers;
     for (std::size_t i = 0; i < rules.size(); ++i) {
-        offers.push_back(MakeOfferJson("o" + std::to_string(i + 1), rules[i]));
+        offers.push_back(MakeOfferJson(std::string("o").append(std::to_string(i + 1)), rules[i]));
     }
     return Judge(offers, maxOffers);
 }

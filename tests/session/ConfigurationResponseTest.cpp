@@ -196,17 +196,35 @@ TEST_F(ConfigurationResponseTest, BrokenResponsesFailTheLoadWithTheLibrarysError
     }
 }
 
+// Nested as deep as a parser allows: nothing may walk such a value recursively.
+json Deep(int depth) {
+    json deep = json::array();
+    for (int i = 0; i < depth; ++i) {
+        json outer = json::array();
+        outer.push_back(std::move(deep));
+        deep = std::move(outer);
+    }
+    return deep;
+}
+
 TEST_F(ConfigurationResponseTest, DeepAndWideResponsesAreHandled) {
     s.wizardType = kWizardTypeIsv;
-    json deep = json::array();
-    for (int i = 0; i < 2000; ++i) deep = json::array({deep});
     json offer = Offer("deep", 1);
-    offer["ps"]["extra"] = deep;
+    offer["ps"]["extra"] = Deep(100000);
     std::vector<json> many;
-    for (int i = 0; i < 3000; ++i) many.push_back(Offer("o" + std::to_string(i), i));
-    many.insert(many.begin(), offer);
-    const ConfigurationResult result = Apply({{"f", {{"m", 5000}}}, {"o", many}});
+    many.push_back(std::move(offer));
+    for (int i = 0; i < 3000; ++i)
+        many.push_back(Offer(std::string("o").append(std::to_string(i)), i));
+    const ConfigurationResult result = Apply({{"f", {{"m", 5000}}}, {"o", std::move(many)}});
     EXPECT_EQ(result.packages.size(), 3000u) << "the deep offer shares vertical 1";
+
+    for (const char* member : {"cmdu", "fe", "pnrp", "cfs", "v"}) {
+        SCOPED_TRACE(member);
+        json deepRule = Offer("deep", 1);
+        deepRule["ps"]["pn"] = true;
+        deepRule["ps"][member] = Deep(100000);
+        EXPECT_NE(Failure({{"f", {{"m", 5}}}, {"o", json::array({std::move(deepRule)})}}), "");
+    }
 }
 
 }  // namespace
