@@ -4,6 +4,7 @@
 #include "api/TextConversion.h"
 #include "app/ConfigurationManager.h"
 #include "eligibility/OfferFilter.h"
+#include "session/JsonNumbers.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ ConfigurationResult ApplyConfigurationResponse(const json& response, Configurati
     if (!isObject || !response.contains(kOffersMember) || settings.productCh == kNoOffersChannel) {
         return result;
     }
-    settings.maxOffers = response.at(kFrameMember).at(kMaxOffersMember).get<int>();
+    settings.maxOffers = GetConfigurationValue<int>(response.at(kFrameMember).at(kMaxOffersMember));
 
     OfferFilter filter(settings.maxOffers);
     filter.reportRejections = options.reportRejections;

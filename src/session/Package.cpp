@@ -7,6 +7,7 @@
 #include "api/TextConversion.h"
 #include "app/ConfigurationManager.h"
 #include "download/DownloadManager.h"
+#include "session/JsonNumbers.h"
 #include "ui/Image.h"
 
 namespace {
@@ -95,7 +96,7 @@ constexpr int kPresetNoChrome = 13;
 // type raises the library's type error.
 template <typename T>
 T Optional(const json& object, const char* key, T fallback) {
-    return object.value(key, std::move(fallback));
+    return GetConfigurationValue<T>(object, key, std::move(fallback));
 }
 
 std::string OptionalText(const json& object, const char* key) {
@@ -128,7 +129,7 @@ std::vector<UninstallCooldown> CooldownList(const json& object) {
         cooldown.key = Utf8ToWide(record.at(kCooldownKeyMember).get<std::string>());
         cooldown.valueName = Utf8ToWide(record.at(kCooldownValueNameMember).get<std::string>());
         cooldown.valueType = Utf8ToWide(record.at(kCooldownValueTypeMember).get<std::string>());
-        cooldown.minDays = record.at(kCooldownDaysMember).get<int>();
+        cooldown.minDays = GetConfigurationValue<int>(record.at(kCooldownDaysMember));
         cooldown.milliseconds = Optional<bool>(record, kCooldownMillisecondsMember, false);
         list.push_back(std::move(cooldown));
     }
@@ -252,7 +253,7 @@ void Package::ReadRules(const json& ps) {
     minOsVersion = Optional<int>(ps, kOsVersionMember, 0);
     minProgramVersion = OptionalText(ps, kProgramVersionMember);
     needs64Bit = Optional<bool>(ps, kWin64Member, false);
-    if (ps.contains(kPresetMember)) ApplyPreset(ps.at(kPresetMember).get<int>());
+    if (ps.contains(kPresetMember)) ApplyPreset(GetConfigurationValue<int>(ps.at(kPresetMember)));
 
     filesAbsent = PathList(ps, kFilesAbsentMember);
     filesAnyPresent = PathList(ps, kFilesAnyPresentMember);

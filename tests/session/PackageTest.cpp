@@ -1,4 +1,5 @@
 #include <climits>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -6,8 +7,8 @@
 
 #include "api/Base62.h"
 #include "session/Package.h"
-#include "support/PackageFixture.h"
 #include "support/FakeSystem.h"
+#include "support/PackageFixture.h"
 #include "support/ScopedServices.h"
 
 namespace {
@@ -251,6 +252,15 @@ TEST_F(PackageTest, BrokenOffersFailWithTheJsonLibrarysOwnError) {
          "key 'umd' not found"},
         {"cfs mo a text", PlainWith({{"pn", true}, {"cfs", {{"mo", "2"}}}}),
          "type must be number, but is string"},
+        {"v beyond int", PlainWith({{"v", 1e300}}), "does not fit"},
+        {"v not a number", PlainWith({{"v", std::nan("")}}), "does not fit"},
+        {"ram below zero", PlainWith({{"ram", -1.0}}), "does not fit"},
+        {"x beyond int", PlainWith({{"x", 3e9}}), "does not fit"},
+        {"cfs ma beyond int", PlainWith({{"pn", true}, {"cfs", {{"ma", -3e9}}}}), "does not fit"},
+        {"umd beyond int",
+         PlainWith({{"cmdu",
+                     {{{"utr", "a"}, {"utk", "b"}, {"utvn", "c"}, {"utvt", "d"}, {"umd", 1e10}}}}}),
+         "does not fit"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -261,6 +271,13 @@ TEST_F(PackageTest, BrokenOffersFailWithTheJsonLibrarysOwnError) {
             EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
         }
     }
+}
+
+TEST_F(PackageTest, FractionalNumbersWithinRangeAreCut) {
+    const auto package = MakeOffer(PlainWith({{"v", 2.9}, {"disk", 7.5}, {"ov", -0.5}}));
+    EXPECT_EQ(package->vertical, 2);
+    EXPECT_EQ(package->minDiskMb, 7u);
+    EXPECT_EQ(package->minOsVersion, 0);
 }
 
 TEST_F(PackageTest, OptionalTextsArePresentOnlyWhenGiven) {
