@@ -8,8 +8,8 @@
 
 #include "api/RequestBase.h"
 #include "session/Package.h"
-#include "support/PackageFixture.h"
 #include "support/DevServerTest.h"
+#include "support/PackageFixture.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "platform/DownloadServices.h"
 #include "session/Package.h"
-#include "support/PackageFixture.h"
 #include "support/DevServerTest.h"
+#include "support/PackageFixture.h"
 #include "support/TestDownloadServices.h"
 #include "ui/Image.h"
 
