@@ -27,8 +27,9 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 echo "== fuzzing"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNWICK_BUILD_TESTS=OFF -DTARNWICK_BUILD_FUZZERS=ON >/dev/null
-cmake --build build-fuzz -j "$jobs" --target RegFileFuzz ExpandTemplateFuzz IsUrlFuzz
-for target in RegFile ExpandTemplate IsUrl; do
+cmake --build build-fuzz -j "$jobs" --target RegFileFuzz ExpandTemplateFuzz IsUrlFuzz \
+    ConfigurationResponseFuzz
+for target in RegFile ExpandTemplate IsUrl ConfigurationResponse; do
     corpus=build-fuzz/corpus/$target
     mkdir -p "$corpus"
     cp -n fuzz/corpus/$target/* "$corpus"/ 2>/dev/null || true

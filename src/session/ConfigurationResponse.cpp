@@ -69,6 +69,11 @@ std::vector<const json*> OfferElements(const json& offers) {
     return elements;
 }
 
+std::vector<const json*> ResponseOffers(const json& response) {
+    if (!response.is_object() || !response.contains(kOffersMember)) return {};
+    return OfferElements(response.at(kOffersMember));
+}
+
 ConfigurationResult ApplyConfigurationResponse(const json& response, ConfigurationManager& settings,
                                                const ApplyOptions& options) {
     ConfigurationResult result;
@@ -91,7 +96,7 @@ ConfigurationResult ApplyConfigurationResponse(const json& response, Configurati
 
     OfferFilter filter(settings.maxOffers);
     filter.reportRejections = options.reportRejections;
-    const std::vector<const json*> offers = OfferElements(response.at(kOffersMember));
+    const std::vector<const json*> offers = ResponseOffers(response);
     for (std::size_t position = 0; position < offers.size(); ++position) {
         std::shared_ptr<Package> package =
             Package::CreateOffer(BuildApiRequestBase(settings), *offers[position], "",
@@ -103,7 +108,7 @@ ConfigurationResult ApplyConfigurationResponse(const json& response, Configurati
                                          : maxReached ? OfferVerdict::MaxReached
                                                       : OfferVerdict::Rejected;
             options.observer->OnOfferJudged(
-                position, *package, verdict,
+                position, package, verdict,
                 verdict == OfferVerdict::Rejected ? filter.lastRejection : std::string());
         }
         if (accepted) {

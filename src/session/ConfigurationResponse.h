@@ -33,8 +33,8 @@ class OfferObserver {
 public:
     virtual ~OfferObserver() = default;
     // `position` is the offer's place in the response's list; `reason` the rejection text.
-    virtual void OnOfferJudged(std::size_t position, const Package& package, OfferVerdict verdict,
-                               const std::string& reason) = 0;
+    virtual void OnOfferJudged(std::size_t position, const std::shared_ptr<Package>& package,
+                               OfferVerdict verdict, const std::string& reason) = 0;
 };
 
 struct ConfigurationResult {
@@ -54,6 +54,9 @@ struct ApplyOptions {
 // The offers of the response, in their order: the elements of an array, the member values of
 // an object (by key), or a single other value taken as one offer.
 std::vector<const nlohmann::json*> OfferElements(const nlohmann::json& offers);
+
+// The offers of a response (see OfferElements); none when it is not an object with "o".
+std::vector<const nlohmann::json*> ResponseOffers(const nlohmann::json& response);
 
 // Applies a configuration response to `settings` and judges its offers, as the loading task does.
 // Throws the JSON library's errors for a missing or mistyped required member, and lets the

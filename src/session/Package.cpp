@@ -152,6 +152,15 @@ ShowLimits ReadShowLimits(const json& ps) {
 
 }  // namespace
 
+std::optional<std::string> OfferIdOf(const json& offer) {
+    if (!offer.is_object()) return std::nullopt;
+    const auto ad = offer.find(kAdMember);
+    if (ad == offer.end() || !ad->is_object()) return std::nullopt;
+    const auto id = ad->find(kAdOfferMember);
+    if (id == ad->end() || !id->is_string()) return std::nullopt;
+    return id->get<std::string>();
+}
+
 std::shared_ptr<Package> Package::CreateOffer(ApiRequestBase requestBase, const json& offer,
                                               const std::string& text, int index) {
     auto package =

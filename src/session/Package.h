@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ struct UninstallCooldown {
     int minDays = 0;
     bool milliseconds = false;
 };
+
+// The identifier ("ad"."o") of an offer element of the configuration, when it has a readable
+// one; for naming offers that were never built.
+std::optional<std::string> OfferIdOf(const nlohmann::json& offer);
 
 // One installable product: the main product of the run or a partner offer of the
 // configuration. Shared between the loader, the dialog, the settings' queues and the pages;

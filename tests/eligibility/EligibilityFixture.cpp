@@ -23,7 +23,7 @@ constexpr const char* kProfile =
 // Writes down what the loader made of each offer.
 class Recorder : public OfferObserver {
 public:
-    void OnOfferJudged(std::size_t, const Package&, OfferVerdict verdict,
+    void OnOfferJudged(std::size_t, const std::shared_ptr<Package>&, OfferVerdict verdict,
                        const std::string& reason) override {
         switch (verdict) {
             case OfferVerdict::Accepted:

@@ -3,12 +3,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <future>
 #include <iostream>
 #include <mutex>
 
 #include "Arguments.h"
+#include "InspectServices.h"
 #include "app/ConfigurationManager.h"
 #include "download/DownloadManager.h"
 #include "platform/DownloadServices.h"
@@ -87,12 +87,6 @@ private:
     bool drawn_ = false;
 };
 
-std::wstring Wide(const std::string& text, const char* what) {
-    const std::optional<std::wstring> wide = platform::DecodeUtf8(text);
-    if (!wide) throw UsageError(std::string(what) + " is not valid UTF-8");
-    return *wide;
-}
-
 void InstallTransfers(const std::string& caFile) {
 #ifdef _WIN32
     // The system's clients trust only the system's store.
@@ -112,17 +106,14 @@ void InstallTransfers(const std::string& caFile) {
 int RunDownloadCommand(const std::vector<std::string>& words) {
     const Arguments args(words, {"--ca", "--to", "--name"});
     if (args.Positional().size() != 1) throw UsageError("download needs exactly one URL");
-    const std::wstring url = Wide(args.Positional()[0], "the URL");
-    const std::wstring fileName = Wide(args.GetOr("--name", ""), "--name");
+    const std::wstring url = WideArgument(args.Positional()[0], "the URL");
+    const std::wstring fileName = WideArgument(args.GetOr("--name", ""), "--name");
     InstallTransfers(args.GetOr("--ca", ""));
 
     const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
-    if (args.Has("--to")) settings->downloadFolder = Wide(args.Get("--to"), "--to");
+    if (args.Has("--to")) settings->downloadFolder = WideArgument(args.Get("--to"), "--to");
     // The file goes to the download folder; the run's temporary folder is not needed.
-    if (!settings->tempFolder.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(std::filesystem::path(settings->tempFolder), ignored);
-    }
+    RemoveTemporaryFolder(*settings);
 
     const std::shared_ptr<DownloadManager> manager = DownloadManager::Instance();
     auto window = std::make_shared<PostedMessages>();

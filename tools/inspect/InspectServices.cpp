@@ -1,6 +1,9 @@
 #include "InspectServices.h"
 
+#include <filesystem>
+
 #include "Arguments.h"
+#include "app/ConfigurationManager.h"
 #include "platform/Services.h"
 #include "platform/TextCodec.h"
 
@@ -9,6 +12,17 @@
 #endif
 
 namespace inspect {
+namespace {
+
+// `url` with its host (and port) replaced by the endpoint's host: the wizard always dials 443,
+// and the client maps that onto the endpoint's port.
+std::wstring OnHost(const std::wstring& url, const ApiEndpoint& endpoint) {
+    platform::UrlComponents components;
+    if (!platform::GetHttpsClient()->CrackUrl(url, components)) return url;
+    return components.scheme + L"://" + endpoint.host + components.path + components.extra;
+}
+
+}  // namespace
 
 ApiEndpoint ParseApiUrl(const std::string& url) {
     const std::optional<std::wstring> wide = platform::DecodeUtf8(url);
@@ -56,6 +70,23 @@ std::wstring ModulePathSystem::GetModuleFileName(std::size_t capacity) const {
     if (capacity == 0) return {};
     if (path.size() >= capacity) path.resize(capacity - 1);
     return path;
+}
+
+std::wstring WideArgument(const std::string& text, const char* what) {
+    const std::optional<std::wstring> wide = platform::DecodeUtf8(text);
+    if (!wide) throw UsageError(std::string(what) + " is not valid UTF-8");
+    return *wide;
+}
+
+void UseApiEndpoint(ConfigurationManager& settings, const ApiEndpoint& endpoint) {
+    settings.configUrl = OnHost(settings.configUrl, endpoint);
+    settings.eventUrl = OnHost(settings.eventUrl, endpoint);
+}
+
+void RemoveTemporaryFolder(const ConfigurationManager& settings) {
+    if (settings.tempFolder.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(settings.tempFolder), ignored);
 }
 
 }  // namespace inspect

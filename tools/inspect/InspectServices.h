@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "ForwardingSystem.h"
 #include "platform/HttpsClient.h"
 #include "platform/System.h"
+
+class ConfigurationManager;
 
 namespace inspect {
 
@@ -45,40 +48,24 @@ private:
 };
 
 // The machine as it is, but for the executable's path, which the operator names.
-class ModulePathSystem : public platform::System {
+class ModulePathSystem : public ForwardingSystem {
 public:
     ModulePathSystem(std::shared_ptr<const platform::System> inner, std::wstring modulePath)
-        : inner_(std::move(inner)), modulePath_(std::move(modulePath)) {}
+        : ForwardingSystem(std::move(inner)), modulePath_(std::move(modulePath)) {}
 
     std::wstring GetModuleFileName(std::size_t capacity) const override;
-    std::int32_t RtlGetVersion(platform::OsVersion& version) const override {
-        return inner_->RtlGetVersion(version);
-    }
-    bool VerifyVersionInfo(std::uint32_t major, std::uint32_t minor,
-                           std::uint16_t servicePackMajor) const override {
-        return inner_->VerifyVersionInfo(major, minor, servicePackMajor);
-    }
-    bool IsWow64Process(bool& wow64) const override { return inner_->IsWow64Process(wow64); }
-    std::optional<std::wstring> GetTempPath() const override { return inner_->GetTempPath(); }
-    std::optional<std::wstring> CreateUniqueFolder(const std::wstring& directory,
-                                                   const std::wstring& prefix) const override {
-        return inner_->CreateUniqueFolder(directory, prefix);
-    }
-    std::wstring GetSystemDriveRoot() const override { return inner_->GetSystemDriveRoot(); }
-    std::optional<std::wstring> GetKnownFolderPath(platform::KnownFolder folder,
-                                                   bool defaultUser) const override {
-        return inner_->GetKnownFolderPath(folder, defaultUser);
-    }
-    std::optional<std::wstring> GetEnvironmentVariable(const std::wstring& name) const override {
-        return inner_->GetEnvironmentVariable(name);
-    }
-    std::optional<platform::FileVersion> GetExecutableFileVersion() const override {
-        return inner_->GetExecutableFileVersion();
-    }
 
 private:
-    std::shared_ptr<const platform::System> inner_;
     std::wstring modulePath_;
 };
+
+// `text` from the command line as wide text; a usage error naming `what` when it is not UTF-8.
+std::wstring WideArgument(const std::string& text, const char* what);
+
+// Points the settings' configuration and event addresses at the operator's API service.
+void UseApiEndpoint(ConfigurationManager& settings, const ApiEndpoint& endpoint);
+
+// Removes the run's temporary folder the settings made, for commands that store nothing in it.
+void RemoveTemporaryFolder(const ConfigurationManager& settings);
 
 }  // namespace inspect

@@ -1,6 +1,5 @@
 #include "RequestCommand.h"
 
-#include <filesystem>
 #include <iostream>
 
 #include "Arguments.h"
@@ -8,17 +7,10 @@
 #include "api/TarnwickException.h"
 #include "app/ConfigurationManager.h"
 #include "platform/Services.h"
-#include "platform/TextCodec.h"
 #include "session/ApiManager.h"
 
 namespace inspect {
 namespace {
-
-std::wstring Wide(const std::string& text, const char* what) {
-    const std::optional<std::wstring> wide = platform::DecodeUtf8(text);
-    if (!wide) throw UsageError(std::string(what) + " is not valid UTF-8");
-    return *wide;
-}
 
 void PrintStatuses(const RecordingHttpsClient& client) {
     for (std::int32_t status : client.Statuses()) std::cout << "status " << status << '\n';
@@ -29,24 +21,22 @@ void PrintStatuses(const RecordingHttpsClient& client) {
 int RunRequestCommand(const std::vector<std::string>& words) {
     const Arguments args(words, {"--api", "--ca", "--exe-path", "--locale"});
     const ApiEndpoint endpoint = ParseApiUrl(args.Get("--api"));
-    auto client = std::make_shared<RecordingHttpsClient>(MakeApiClient(endpoint, args.GetOr("--ca", "")));
+    auto client =
+        std::make_shared<RecordingHttpsClient>(MakeApiClient(endpoint, args.GetOr("--ca", "")));
 
     platform::Services services;
     services.https = client;
     if (args.Has("--exe-path")) {
-        services.system = std::make_shared<ModulePathSystem>(platform::GetSystem(),
-                                                             Wide(args.Get("--exe-path"), "--exe-path"));
+        services.system = std::make_shared<ModulePathSystem>(
+            platform::GetSystem(), WideArgument(args.Get("--exe-path"), "--exe-path"));
     }
     platform::InstallServices(services);
 
     const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
-    settings->configUrl = L"https://" + endpoint.host + L"/o";
-    settings->localeCode = Wide(args.GetOr("--locale", ""), "--locale");
+    UseApiEndpoint(*settings, endpoint);
+    settings->localeCode = WideArgument(args.GetOr("--locale", ""), "--locale");
     // Nothing is downloaded here, so the run's temporary folder goes again at once.
-    if (!settings->tempFolder.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(std::filesystem::path(settings->tempFolder), ignored);
-    }
+    RemoveTemporaryFolder(*settings);
 
     std::cout << "request " << BuildConfigurationRequest(*settings).dump() << '\n';
     try {
