@@ -70,11 +70,14 @@ std::wstring ExpandFolderPlaceholders(const std::wstring& path,
     return expanded;
 }
 
-std::wstring ExpandFolderPlaceholders(const std::wstring& path) {
+FolderPlaceholderMap CurrentFolderPlaceholders() {
     const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
     if (!settings->placeholdersReady) settings->FillFolderPlaceholders();
-    const FolderPlaceholderMap placeholders = settings->placeholders;
-    return ExpandFolderPlaceholders(path, placeholders);
+    return settings->placeholders;
+}
+
+std::wstring ExpandFolderPlaceholders(const std::wstring& path) {
+    return ExpandFolderPlaceholders(path, CurrentFolderPlaceholders());
 }
 
 std::wstring GetKnownFolder(platform::KnownFolder folder, bool defaultUser) {

@@ -21,7 +21,11 @@ FolderPlaceholderMap MakeFolderPlaceholders(const platform::System& system);
 std::wstring ExpandFolderPlaceholders(const std::wstring& path,
                                       const FolderPlaceholderMap& placeholders);
 
-// The same with a copy of the settings' table, which is filled first when it is not ready yet.
+// A copy of the settings' table, which is filled first when it is not ready yet. Callers with
+// several paths to expand take it once.
+FolderPlaceholderMap CurrentFolderPlaceholders();
+
+// The same with CurrentFolderPlaceholders.
 std::wstring ExpandFolderPlaceholders(const std::wstring& path);
 
 // The path of a known folder of the current user, or of the default user profile; empty when it

@@ -29,8 +29,11 @@ constexpr float kIe9TimesTen = 90.0f;
 
 bool OfferFilter::CheckChrome(Package& package) {
     if (!package.chromeRequired && !package.chromeAbsent) return false;
+    const FolderPlaceholderMap placeholders = CurrentFolderPlaceholders();
     std::vector<std::wstring> places;
-    for (const wchar_t* place : kChromePlaces) places.push_back(ExpandFolderPlaceholders(place));
+    for (const wchar_t* place : kChromePlaces) {
+        places.push_back(ExpandFolderPlaceholders(place, placeholders));
+    }
     std::wstring text;
     if (win32::ReadValueAsText(kLocalMachineRoot, kChromeAppPathKey, kPathValue, text, subkeys_)) {
         places.push_back(text + kChromeFileSuffix);

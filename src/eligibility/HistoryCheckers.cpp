@@ -26,6 +26,7 @@ std::wstring TodayText() {
 }  // namespace
 
 bool OfferFilter::CheckUninstallCooldowns(Package& package) {
+    if (package.uninstallCooldowns.empty()) return false;
     const auto now = std::chrono::duration_cast<std::chrono::seconds>(
                          platform::GetClock()->Now().time_since_epoch())
                          .count();

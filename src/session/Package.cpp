@@ -92,19 +92,12 @@ constexpr int kPresetWin64 = 10;
 constexpr int kPresetChrome = 12;
 constexpr int kPresetNoChrome = 13;
 
-// The optional member `key` of `object`, or `fallback` when it is absent. A member of another
-// type raises the library's type error.
-template <typename T>
-T Optional(const json& object, const char* key, T fallback) {
-    return GetConfigurationValue<T>(object, key, std::move(fallback));
-}
-
 std::string OptionalText(const json& object, const char* key) {
-    return Optional<std::string>(object, key, {});
+    return GetConfigurationValue<std::string>(object, key, {});
 }
 
 std::vector<std::string> TextList(const json& object, const char* key) {
-    return Optional<std::vector<std::string>>(object, key, {});
+    return GetConfigurationValue<std::vector<std::string>>(object, key, {});
 }
 
 std::vector<std::wstring> WideList(const json& object, const char* key) {
@@ -115,7 +108,9 @@ std::vector<std::wstring> WideList(const json& object, const char* key) {
 
 std::vector<std::wstring> PathList(const json& object, const char* key) {
     std::vector<std::wstring> list = WideList(object, key);
-    for (std::wstring& path : list) path = ExpandFolderPlaceholders(path);
+    if (list.empty()) return list;
+    const FolderPlaceholderMap placeholders = CurrentFolderPlaceholders();
+    for (std::wstring& path : list) path = ExpandFolderPlaceholders(path, placeholders);
     return list;
 }
 
@@ -130,7 +125,8 @@ std::vector<UninstallCooldown> CooldownList(const json& object) {
         cooldown.valueName = Utf8ToWide(record.at(kCooldownValueNameMember).get<std::string>());
         cooldown.valueType = Utf8ToWide(record.at(kCooldownValueTypeMember).get<std::string>());
         cooldown.minDays = GetConfigurationValue<int>(record.at(kCooldownDaysMember));
-        cooldown.milliseconds = Optional<bool>(record, kCooldownMillisecondsMember, false);
+        cooldown.milliseconds =
+            GetConfigurationValue<bool>(record, kCooldownMillisecondsMember, false);
         list.push_back(std::move(cooldown));
     }
     return list;
@@ -140,13 +136,15 @@ ShowLimits ReadShowLimits(const json& ps) {
     ShowLimits limits;
     if (!ps.contains(kShowLimitsMember)) return limits;
     const json& cfs = ps.at(kShowLimitsMember);
-    limits.maxBefore = Optional<int>(cfs, kMaxBeforeMember, kNoShowLimit);
+    limits.maxBefore = GetConfigurationValue<int>(cfs, kMaxBeforeMember, kNoShowLimit);
     limits.allowedBefore = TextList(cfs, kAllowedBeforeMember);
-    limits.maxAfter = Optional<int>(cfs, kMaxAfterMember, kNoShowLimit);
+    limits.maxAfter = GetConfigurationValue<int>(cfs, kMaxAfterMember, kNoShowLimit);
     limits.allowedAfter = TextList(cfs, kAllowedAfterMember);
-    limits.maxOffersInFlow = Optional<int>(cfs, kMaxInFlowMember, kNoShowLimit);
-    limits.skipAllAfterDecline = Optional<bool>(cfs, kSkipAllAfterDeclineMember, false);
-    limits.skipIfEarlierDecline = Optional<bool>(cfs, kSkipIfEarlierDeclineMember, false);
+    limits.maxOffersInFlow = GetConfigurationValue<int>(cfs, kMaxInFlowMember, kNoShowLimit);
+    limits.skipAllAfterDecline =
+        GetConfigurationValue<bool>(cfs, kSkipAllAfterDeclineMember, false);
+    limits.skipIfEarlierDecline =
+        GetConfigurationValue<bool>(cfs, kSkipIfEarlierDeclineMember, false);
     return limits;
 }
 
@@ -224,8 +222,8 @@ void Package::ReadOffer(const json& offer) {
     psCp = ExpandTemplate(OptionalText(ps, kCpMember));
     psCtu = ExpandTemplate(OptionalText(ps, kCtuMember));
 
-    vertical = Optional<std::int32_t>(ps, kVerticalMember, 0);
-    exclusive = Optional<bool>(ps, kExclusiveMember, false);
+    vertical = GetConfigurationValue<std::int32_t>(ps, kVerticalMember, 0);
+    exclusive = GetConfigurationValue<bool>(ps, kExclusiveMember, false);
     if (ps.contains(kCMember)) psC = ExpandTemplate(ps.at(kCMember).get<std::string>());
 
     ReadRules(ps);
@@ -233,13 +231,13 @@ void Package::ReadOffer(const json& offer) {
 }
 
 void Package::ReadPartner(const json& ps) {
-    partner.enabled = Optional<bool>(ps, kPartnerMember, false);
+    partner.enabled = GetConfigurationValue<bool>(ps, kPartnerMember, false);
     if (!partner.enabled) return;
     partner.apiUrl = OptionalText(ps, kApiUrlMember);
     partner.apiKey = OptionalText(ps, kApiKeyMember);
     partner.noShowValue = ExpandTemplate(OptionalText(ps, kNoShowMember));
     partner.op = OptionalText(ps, kOpMember);
-    partner.silent = Optional<bool>(ps, kSilentMember, false);
+    partner.silent = GetConfigurationValue<bool>(ps, kSilentMember, false);
     partner.la = OptionalText(ps, kLaMember);
     if (ps.contains(kRunParametersMember)) {
         const json& pnrp = ps.at(kRunParametersMember);
@@ -256,12 +254,12 @@ void Package::ReadPartner(const json& ps) {
 }
 
 void Package::ReadRules(const json& ps) {
-    minDiskMb = Optional<std::uint64_t>(ps, kDiskMember, 0);
-    minRamMb = Optional<std::uint64_t>(ps, kRamMember, 0);
-    minCpuMhz = Optional<std::uint64_t>(ps, kCpuMember, 0);
-    minOsVersion = Optional<int>(ps, kOsVersionMember, 0);
+    minDiskMb = GetConfigurationValue<std::uint64_t>(ps, kDiskMember, 0);
+    minRamMb = GetConfigurationValue<std::uint64_t>(ps, kRamMember, 0);
+    minCpuMhz = GetConfigurationValue<std::uint64_t>(ps, kCpuMember, 0);
+    minOsVersion = GetConfigurationValue<int>(ps, kOsVersionMember, 0);
     minProgramVersion = OptionalText(ps, kProgramVersionMember);
-    needs64Bit = Optional<bool>(ps, kWin64Member, false);
+    needs64Bit = GetConfigurationValue<bool>(ps, kWin64Member, false);
     if (ps.contains(kPresetMember)) ApplyPreset(GetConfigurationValue<int>(ps.at(kPresetMember)));
 
     filesAbsent = PathList(ps, kFilesAbsentMember);
