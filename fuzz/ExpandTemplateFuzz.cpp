@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "api/TemplateExpansion.h"
@@ -53,8 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (reference && *reference != single) std::abort();
     }
 
-    std::unordered_map<std::string, std::string> values{{key, value}};
-    for (std::size_t i = 3; i + 1 < fields.size(); i += 2) values.emplace(fields[i], fields[i + 1]);
+    PlaceholderValues values{{key, value}};
+    for (std::size_t i = 3; i + 1 < fields.size(); i += 2)
+        values.emplace_back(fields[i], fields[i + 1]);
     ExpandPlaceholders(text, values);
     return 0;
 }

@@ -62,8 +62,7 @@ std::string Placeholder(const std::string& key) {
 
 }  // namespace
 
-std::string ExpandPlaceholders(const std::string& text,
-                               const std::unordered_map<std::string, std::string>& values) {
+std::string ExpandPlaceholders(const std::string& text, const PlaceholderValues& values) {
     std::string expanded = text;
     for (const auto& [key, value] : values) {
         const std::string placeholder = Placeholder(key);

@@ -6,7 +6,6 @@
 #include "api/Base62.h"
 #include "api/Hashing.h"
 #include "api/Identity.h"
-#include "api/TemplateExpansion.h"
 #include "api/TextConversion.h"
 #include "app/ConfigurationManager.h"
 #include "platform/Services.h"
@@ -36,7 +35,17 @@ const char* const kPixelSeparator = "|";
 }  // namespace
 
 void TemplateValues::Set(const std::string& key, std::string value) {
-    values_.emplace(key, std::move(value));
+    for (const auto& entry : values_) {
+        if (entry.first == key) return;
+    }
+    values_.emplace_back(key, std::move(value));
+}
+
+std::optional<std::string> TemplateValues::Find(const std::string& key) const {
+    for (const auto& [name, value] : values_) {
+        if (name == key) return value;
+    }
+    return std::nullopt;
 }
 
 std::string TemplateValues::ExpandTemplate(const std::string& text) const {

@@ -1,22 +1,29 @@
 #pragma once
 
+#include <optional>
 #include <string>
-#include <unordered_map>
 
 #include <nlohmann/json.hpp>
+
+#include "api/TemplateExpansion.h"
 
 class ConfigurationManager;
 
 // The template values of one package: texts of the configuration name them as placeholders,
 // a key between braces ({userid}, {pnstubparams}), and get them replaced. The package sets them
 // while it is constructed, in the order of the Add operations below; a text expanded before a
-// key is set keeps that key's placeholder.
+// key is set keeps that key's placeholder. Keys are replaced in the order they were set, so a
+// text expands the same way on every platform and build: a value inserted for one key is seen by
+// the keys set after it.
 class TemplateValues {
 public:
     // Sets `key` to `value` unless the key is set already: each key is set at most once.
     void Set(const std::string& key, std::string value);
 
-    const std::unordered_map<std::string, std::string>& Values() const { return values_; }
+    // The keys and values in the order they were set.
+    const PlaceholderValues& Values() const { return values_; }
+    // The value of `key`; nothing when it is not set.
+    std::optional<std::string> Find(const std::string& key) const;
 
     // `text` with the placeholders of the keys set so far replaced (see ExpandPlaceholders).
     std::string ExpandTemplate(const std::string& text) const;
@@ -44,7 +51,7 @@ public:
                           const std::string& op);
 
 private:
-    std::unordered_map<std::string, std::string> values_;
+    PlaceholderValues values_;
 };
 
 // The major and minor number of the running system, such as "10.0" or "6.1"; empty when the

@@ -83,6 +83,6 @@ private:
     bool memoryFilled_ = false;
     std::uint32_t cpuMhz_ = 0;
     bool cpuFilled_ = false;
-    std::unordered_multimap<std::wstring, AppRegistration> appPaths_;
+    std::multimap<std::wstring, AppRegistration> appPaths_;
     win32::SubkeyCache subkeys_;
 };

@@ -53,7 +53,7 @@ TEST_F(PackageTest, TextsSeeOnlyTheTemplateValuesSetBeforeThem) {
     // The no-show location is expanded before the run parameter is known.
     EXPECT_EQ(package->partner.noShowValue, "SOFTWARE\\Partner\\{pnrparam}\\Shown");
     EXPECT_EQ(package->psC, "chan-pub-3");
-    EXPECT_EQ(package->templateValues.Values().at("pxl"), pixel);
+    EXPECT_EQ(package->templateValues.Find("pxl"), pixel);
 }
 
 TEST_F(PackageTest, RunParameterFollowsTheSystemVersion) {
@@ -68,9 +68,9 @@ TEST_F(PackageTest, PartnerGroupIsReadOnlyForPartnerOffers) {
     EXPECT_EQ(partner->partner.op, "op-9");
     EXPECT_TRUE(partner->partner.silent);
     EXPECT_EQ(partner->partner.la, "en");
-    EXPECT_TRUE(partner->templateValues.Values().contains("pnsid"));
-    EXPECT_EQ(partner->templateValues.Values().at("account"), "Quorvane");
-    EXPECT_EQ(partner->templateValues.Values().at("installer"), "Quorvane_DLM");
+    EXPECT_TRUE(partner->templateValues.Find("pnsid").has_value());
+    EXPECT_EQ(partner->templateValues.Find("account"), "Quorvane");
+    EXPECT_EQ(partner->templateValues.Find("installer"), "Quorvane_DLM");
 
     const auto plain = MakeOffer(OfferFixture("plain"));
     EXPECT_FALSE(plain->partner.enabled);
