@@ -1,21 +1,14 @@
 #include "api/NoShowMarker.h"
 
-#include <chrono>
 #include <stdexcept>
 
 #include "api/TextConversion.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
-std::uint32_t NoShowDate(const platform::LocalTime& today) {
-    using namespace std::chrono;
-    const year_month_day date{
-        sys_days{year{today.year} / month{static_cast<unsigned>(today.month)} /
-                 day{static_cast<unsigned>(today.day)}} +
-        days{kNoShowDays}};
-    return static_cast<std::uint32_t>(static_cast<int>(date.year()) * 10000 +
-                                      static_cast<int>(static_cast<unsigned>(date.month())) * 100 +
-                                      static_cast<int>(static_cast<unsigned>(date.day())));
+std::uint32_t NoShowDate(const platform::Clock& clock) {
+    const platform::LocalTime date = clock.ToLocalTime(clock.Now() + kNoShowSpan);
+    return static_cast<std::uint32_t>(date.year * 10000 + date.month * 100 + date.day);
 }
 
 bool WriteNoShowDate(const std::string& location) {
@@ -32,7 +25,7 @@ bool WriteNoShowDate(const std::string& location) {
     }
     if (keyPath.empty()) return false;
 
-    const std::uint32_t date = NoShowDate(platform::GetClock()->GetLocalTime());
+    const std::uint32_t date = NoShowDate(*platform::GetClock());
     const std::shared_ptr<platform::Registry> registry = platform::GetRegistry();
     platform::Hkey opened{};
     if (registry->CreateKey(platform::kHkeyLocalMachine, keyPath, platform::kKeySetValue, opened,

@@ -24,6 +24,9 @@ public:
     virtual ~Clock() = default;
     virtual std::chrono::system_clock::time_point Now() const = 0;
     virtual LocalTime GetLocalTime() const = 0;
+    // `time` in the local time zone, with the offset in force at that time (daylight saving
+    // included), as the platform converts it.
+    virtual LocalTime ToLocalTime(std::chrono::system_clock::time_point time) const = 0;
     virtual void Sleep(std::chrono::milliseconds duration) const = 0;
 };
 

@@ -1,31 +1,80 @@
 #include "api/NoShowMarker.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include "platform/posix/EmulatedRegistry.h"
 #include "support/FakeClock.h"
+
+#ifndef _WIN32
+#include <time.h>
+
+#include "platform/posix/EmulatedRegistry.h"
+#include "platform/posix/SystemClock.h"
 #include "support/ScopedServices.h"
 #include "support/TempFolder.h"
 #endif
 
 namespace {
 
+using namespace std::chrono;
+
 TEST(NoShowDateTest, IsTheLocalDate180DaysOn) {
     const struct {
-        int year, month, day;
+        sys_days day;
         std::uint32_t expected;
     } cases[] = {
-        {2026, 12, 10, 20270608},
-        {2024, 1, 1, 20240629},
-        {2023, 9, 1, 20240228},
-        {2025, 7, 4, 20251231},
+        {2026y / 12 / 10, 20270608},
+        {2024y / 1 / 1, 20240629},
+        {2023y / 9 / 1, 20240228},
+        {2025y / 7 / 4, 20251231},
     };
+    testing_support::FakeClock clock;
     for (const auto& c : cases) {
-        EXPECT_EQ(NoShowDate(platform::LocalTime{c.year, c.month, c.day, 23, 59, 59, 999, 0}),
-                  c.expected);
+        clock.SetNow(c.day + 23h + 59min + 59s + 999ms);
+        EXPECT_EQ(NoShowDate(clock), c.expected);
     }
 }
+
+#ifndef _WIN32
+
+// The span is 180 times 24 hours, and the local time at its end is the zone's for that date:
+// across a change to or from daylight saving the hour moves, and near midnight so does the day.
+TEST(NoShowDateTest, CountsHoursAcrossDaylightSavingChanges) {
+    const char* const previous = std::getenv("TZ");
+    const std::optional<std::string> saved =
+        previous ? std::optional<std::string>(previous) : std::nullopt;
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+    const struct {
+        sys_seconds now;  // UTC
+        std::uint32_t expected;
+        const char* why;
+    } cases[] = {
+        {sys_days{2024y / 3 / 1} + 22h + 30min, 20240829, "23:30 winter time is 00:30 in summer"},
+        {sys_days{2024y / 8 / 31} + 22h + 30min, 20250227, "00:30 summer time is 23:30 in winter"},
+        {sys_days{2024y / 6 / 1} + 10h, 20241128, "no change of the hour near midnight"},
+    };
+    struct FixedClock : platform::posix::SystemClock {
+        system_clock::time_point now;
+        system_clock::time_point Now() const override { return now; }
+    } clock;
+    for (const auto& c : cases) {
+        clock.now = c.now;
+        EXPECT_EQ(NoShowDate(clock), c.expected) << c.why;
+    }
+    if (saved) {
+        ::setenv("TZ", saved->c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+}
+
+#endif
 
 #ifndef _WIN32
 
@@ -37,7 +86,9 @@ protected:
     NoShowMarkerTest() {
         platform::Services services;
         services.registry = registry_;
-        services.clock = std::make_shared<testing_support::FakeClock>();
+        auto clock = std::make_shared<testing_support::FakeClock>();
+        clock->SetNow(sys_days{2026y / 12 / 10} + 15h + 30min);
+        services.clock = clock;
         scoped_.emplace(services);
     }
 

@@ -1,6 +1,7 @@
 // Rules that read the registry, on simulated machines described by registry-file text.
 #ifndef _WIN32
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -352,6 +353,7 @@ TEST_F(EligibilityTest, NoShowRuleNeedsAPartnerAndALocation) {
 TEST_F(EligibilityTest, WrittenNoShowDateHidesTheOfferOnTheNextRun) {
     UseRegistry("");
     clock_->SetLocalTime({2025, 6, 14});
+    clock_->SetNow(std::chrono::sys_days{std::chrono::year{2025} / 6 / 14});
     const json offer =
         eligibility_test::MakeOfferJson("o1", {{"pn", true}, {"pnr", "SOFTWARE\\Partner\\{of}"}});
     EXPECT_EQ(Judge({offer}), Outcomes{kAccepted});

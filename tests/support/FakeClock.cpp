@@ -12,6 +12,21 @@ platform::LocalTime FakeClock::GetLocalTime() const {
     return local_;
 }
 
+platform::LocalTime FakeClock::ToLocalTime(std::chrono::system_clock::time_point time) const {
+    using namespace std::chrono;
+    const sys_days day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss<milliseconds> clock{floor<milliseconds>(time - day)};
+    return platform::LocalTime{static_cast<int>(date.year()),
+                               static_cast<int>(static_cast<unsigned>(date.month())),
+                               static_cast<int>(static_cast<unsigned>(date.day())),
+                               static_cast<int>(clock.hours().count()),
+                               static_cast<int>(clock.minutes().count()),
+                               static_cast<int>(clock.seconds().count()),
+                               static_cast<int>(clock.subseconds().count()),
+                               static_cast<int>(weekday{day}.c_encoding())};
+}
+
 void FakeClock::Sleep(std::chrono::milliseconds duration) const {
     std::lock_guard lock(mutex_);
     sleeps_.push_back(duration);

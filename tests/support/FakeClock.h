@@ -13,6 +13,8 @@ class FakeClock : public platform::Clock {
 public:
     std::chrono::system_clock::time_point Now() const override;
     platform::LocalTime GetLocalTime() const override;
+    // The fake's local time zone is UTC.
+    platform::LocalTime ToLocalTime(std::chrono::system_clock::time_point time) const override;
     void Sleep(std::chrono::milliseconds duration) const override;
 
     void SetNow(std::chrono::system_clock::time_point now);

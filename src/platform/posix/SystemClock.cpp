@@ -11,12 +11,15 @@ std::chrono::system_clock::time_point SystemClock::Now() const {
 }
 
 LocalTime SystemClock::GetLocalTime() const {
-    const auto now = Now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    return ToLocalTime(Now());
+}
+
+LocalTime SystemClock::ToLocalTime(std::chrono::system_clock::time_point time) const {
+    const auto second = std::chrono::floor<std::chrono::seconds>(time);
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(second);
     std::tm parts{};
     localtime_r(&seconds, &parts);
-    const auto sinceSecond =
-        now - std::chrono::time_point_cast<std::chrono::seconds>(now);
+    const auto sinceSecond = time - second;
     LocalTime local;
     local.year = parts.tm_year + 1900;
     local.month = parts.tm_mon + 1;

@@ -9,6 +9,7 @@ class Win32Clock : public Clock {
 public:
     std::chrono::system_clock::time_point Now() const override;
     LocalTime GetLocalTime() const override;
+    LocalTime ToLocalTime(std::chrono::system_clock::time_point time) const override;
     void Sleep(std::chrono::milliseconds duration) const override;
 };
 
