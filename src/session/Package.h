@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -96,7 +97,8 @@ public:
     // Reports `code` with `extra` (an object of string keys, or null) on a thread of its own.
     // Nothing is sent once a terminal event was delivered.
     void SendEvent(std::int32_t code, const nlohmann::json& extra = nullptr);
-    // Blocks until no event of the package is in flight.
+    // Blocks until no event of the package is in flight and each event's thread has ended,
+    // so nothing it holds (the TLS library's per-thread state among it) outlives the wait.
     void WaitForEvents();
 
     // `eventParams` from the request base and the package's own fields.
@@ -112,6 +114,8 @@ public:
     std::mutex eventLock;
     std::condition_variable eventsDone;
     int pendingEvents = 0;
+    // The threads of the events sent and not yet waited for; guarded by `eventLock`.
+    std::vector<std::thread> eventThreads;
     ApiRequestBase requestBase;
     bool isMain = false;
     int reservedInt = 0;

@@ -1,6 +1,7 @@
 #include <exception>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "api/AnalyticsEvent.h"
 #include "session/Package.h"
@@ -11,14 +12,13 @@ void Package::SendEvent(std::int32_t code, const nlohmann::json& extra) {
     // once the configuration arrives, while its first event may still be on its way.
     nlohmann::json parameters = eventParams;
     HttpHeaders headers = requestBase.headers;
-    // Counted before the thread exists, so a waiter can never see zero while it runs.
-    {
-        std::lock_guard lock(eventLock);
-        ++pendingEvents;
-    }
+    // Counted and kept before the thread runs, so a waiter can never see zero while it runs,
+    // nor miss the thread it has to see end.
+    std::lock_guard lock(eventLock);
+    ++pendingEvents;
     try {
-        std::thread([this, code, extra, parameters = std::move(parameters),
-                     headers = std::move(headers)]() mutable {
+        eventThreads.emplace_back([this, code, extra, parameters = std::move(parameters),
+                                   headers = std::move(headers)]() mutable {
             try {
                 const std::string body = BuildEventBody(std::move(parameters), code, extra);
                 if (DeliverEvent(body, headers)) eventsClosed = IsTerminalEventCode(code);
@@ -26,10 +26,10 @@ void Package::SendEvent(std::int32_t code, const nlohmann::json& extra) {
                 // An event that cannot even be formed is lost like one that cannot be delivered.
             }
             FinishEvent();
-        }).detach();
+        });
     } catch (const std::exception&) {
         // No thread to carry it: the event is lost, as an undeliverable one would be.
-        FinishEvent();
+        --pendingEvents;
     }
 }
 
@@ -39,6 +39,13 @@ void Package::FinishEvent() {
 }
 
 void Package::WaitForEvents() {
-    std::unique_lock lock(eventLock);
-    eventsDone.wait(lock, [this] { return pendingEvents == 0; });
+    std::vector<std::thread> finished;
+    {
+        std::unique_lock lock(eventLock);
+        eventsDone.wait(lock, [this] { return pendingEvents == 0; });
+        finished.swap(eventThreads);
+    }
+    // Every event is handled; its thread may still be releasing what it held. The count drops
+    // before that, so only a join sees the thread's real end.
+    for (std::thread& thread : finished) thread.join();
 }

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "session/Package.h"
 #include "support/DevServerTest.h"
 #include "support/PackageFixture.h"
+#include "support/ScopedServices.h"
 
 namespace {
 
@@ -219,6 +221,51 @@ TEST_F(PackageEventsTest, DestroyingAPackageWaitsForItsEventsInFlight) {
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_TRUE(watch.expired());
     EXPECT_GE(waited, milliseconds(250)) << "the destructor returned before the answers came";
+}
+
+// Stands for the per-thread state a TLS library keeps and releases only as its thread ends:
+// it is gone once the thread has really finished, a while after the thread's work.
+struct ThreadEndProbe {
+    static inline std::atomic<int> ended{0};
+    ~ThreadEndProbe() {
+        std::this_thread::sleep_for(milliseconds(100));
+        ++ended;
+    }
+};
+
+// The service's client, leaving a probe on each thread that posts through it.
+class ProbingClient : public platform::HttpsClient {
+public:
+    explicit ProbingClient(std::shared_ptr<const platform::HttpsClient> inner)
+        : inner_(std::move(inner)) {}
+    bool CrackUrl(const std::wstring& url, platform::UrlComponents& components) const override {
+        return inner_->CrackUrl(url, components);
+    }
+    bool SendHttpsPost(const std::wstring& path, const std::wstring& host, std::string_view body,
+                       const platform::HeaderList& headers, std::string& response,
+                       std::int32_t& status) const override {
+        thread_local ThreadEndProbe probe;
+        static_cast<void>(probe);
+        return inner_->SendHttpsPost(path, host, body, headers, response, status);
+    }
+
+private:
+    std::shared_ptr<const platform::HttpsClient> inner_;
+};
+
+TEST_F(PackageEventsTest, WaitingSeesEveryEventThreadEnd) {
+    testing_support::ScopedServices probing(
+        {nullptr, nullptr, std::make_shared<ProbingClient>(server().Client())});
+    ThreadEndProbe::ended = 0;
+    auto package = Offer();
+    // Code 1 never closes the package's events, so none of these is dropped.
+    package->SendEvent(1);
+    package->SendEvent(1);
+    package->WaitForEvents();
+    EXPECT_EQ(ThreadEndProbe::ended, 2) << "a thread was still ending when the wait returned";
+    package->SendEvent(1);
+    package.reset();
+    EXPECT_EQ(ThreadEndProbe::ended, 3) << "the package went before its last thread ended";
 }
 
 }  // namespace
