@@ -32,6 +32,8 @@ constexpr const char* kFailedToQueryData = "Failed to query data: %d - %s";
 constexpr const char* kOutOfMemory = "Out of memory.";
 constexpr const char* kFailedToReadData = "Failed to read data: %d - %s";
 constexpr const char* kFailedToOpenDownloadedFile = "Failed to open downloaded file.";
+// A download that began over TLS never continues in the clear.
+constexpr const char* kRedirectToPlainHttp = "Redirect from HTTPS to HTTP refused.";
 
 constexpr int kMaxRedirects = 5;
 constexpr int kMemoryAttempts = 2;
@@ -104,6 +106,7 @@ WinHttpDownloader::Exchange WinHttpDownloader::Open(const std::wstring& url,
     }
 
     std::wstring current = url;
+    bool secure = false;
     for (;;) {
         Exchange exchange;
         exchange.session = winHttp_->Open(style.userAgent, style.accessType);
@@ -114,6 +117,8 @@ WinHttpDownloader::Exchange WinHttpDownloader::Open(const std::wstring& url,
         // A URL the platform cannot split names no server to connect to.
         platform::UrlComponents parts;
         if (!winHttp_->CrackUrl(current, parts)) FailWithLastError(kFailedToConnect);
+        if (secure && !IsHttps(parts.scheme)) throw TransferFailure(kRedirectToPlainHttp);
+        secure = IsHttps(parts.scheme);
         exchange.connection = exchange.session->Connect(parts.host, parts.port);
         if (!exchange.connection) FailWithLastError(kFailedToConnect);
         const std::uint32_t flags =
@@ -137,7 +142,12 @@ WinHttpDownloader::Exchange WinHttpDownloader::Open(const std::wstring& url,
                 if (!exchange.request->QueryLocation(location, bytes) || bytes == 0) {
                     throw TransferFailure(RefusedStatusText(status));
                 }
-                current.assign(location, bytes / 2);
+                // Many servers send a relative target ("/files/setup.exe"); it names a place
+                // relative to the URL that answered, as the platform's own redirects take it.
+                const std::optional<std::wstring> next =
+                    winHttp_->CombineUrl(current, std::wstring(location, bytes / 2));
+                if (!next) throw TransferFailure(RefusedStatusText(status));
+                current = *next;
                 continue;
             }
             case StatusClass::Accepted:

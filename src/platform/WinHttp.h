@@ -89,6 +89,11 @@ public:
     // The system's path piece runs to the end of the URL, so a request path is `path` followed
     // by `extra`.
     virtual bool CrackUrl(const std::wstring& url, UrlComponents& components) const = 0;
+    // UrlCombineW: `reference` (absolute, or relative such as "/files/setup.exe", "../x" or
+    // "?q=1") resolved against the absolute URL `base` as a browser resolves a link. Nothing
+    // when the two make no URL.
+    virtual std::optional<std::wstring> CombineUrl(const std::wstring& base,
+                                                   const std::wstring& reference) const = 0;
 
     // The calling thread's error code of the last call that failed, and the system's text for
     // a code.

@@ -149,20 +149,102 @@ TEST_P(UnusableLocationTest, FirstTransferFailsAndTheSecondFollows) {
 const std::string kLongLocation = "https://localhost/f/hello.txt?padding=" + std::string(100, 'p');
 static_assert(sizeof(wchar_t) >= 2);
 
-INSTANTIATE_TEST_SUITE_P(
-    Locations, UnusableLocationTest,
-    ::testing::Values(
-        // 138 characters do not fit the 130 of the redirect buffer.
-        LocationCase{"longer than the buffer", kLongLocation,
-                     "[WINHTTP] Download failed: Server returned status code: 302"},
-        LocationCase{"relative", "/f/hello.txt", "[WINHTTP] Failed to connect: "}),
-    [](const ::testing::TestParamInfo<LocationCase>& info) {
-        std::string name;
-        for (const char* c = info.param.what; *c != '\0'; ++c) {
-            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+INSTANTIATE_TEST_SUITE_P(Locations, UnusableLocationTest,
+                         ::testing::Values(
+                             // 138 characters do not fit the 130 of the redirect buffer.
+                             LocationCase{
+                                 "longer than the buffer", kLongLocation,
+                                 "[WINHTTP] Download failed: Server returned status code: 302"}),
+                         [](const ::testing::TestParamInfo<LocationCase>& info) {
+                             std::string name;
+                             for (const char* c = info.param.what; *c != '\0'; ++c) {
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             }
+                             return name;
+                         });
+
+// A query value with every character but letters, digits and "-._~" percent-encoded.
+std::string Encoded(const std::string& text) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~') {
+            encoded += c;
+        } else {
+            encoded += {'%', kDigits[byte >> 4], kDigits[byte & 15]};
         }
-        return name;
-    });
+    }
+    return encoded;
+}
+
+// `reference` with the query that makes the service answer `status` with the Location
+// `location`.
+std::string Hop(const std::string& reference, const char* status, const std::string& location) {
+    return reference + (reference.find('?') == std::string::npos ? "?" : "&") + "status=" + status +
+           "&location=" + Encoded(location);
+}
+
+// Each Location names the next hop relative to the URL that answered, in the forms servers
+// send; the last hop leads to the file itself.
+TEST_F(DownloadTest, RelativeRedirectsResolveAgainstTheAnsweringUrl) {
+    const struct {
+        const char* what;
+        std::vector<std::string> chain;  // relative references, first hop first
+    } cases[] = {
+        {"absolute paths", {"/f/hello.txt", "/f/hello.txt"}},
+        {"a name beside the current one", {"hello.txt", "./hello.txt"}},
+        {"dot segments", {"../f/hello.txt", "sub/../../f/hello.txt"}},
+        {"a new query only", {"?first=1", "?second=2"}},
+        {"scheme-relative", {"//localhost/f/hello.txt"}},
+    };
+    const char* const statuses[] = {"301", "302", "307"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Built from the last hop back: each hop's Location carries the query of the next.
+        std::string location = c.chain.back();
+        for (std::size_t hop = c.chain.size() - 1; hop-- > 0;) {
+            location = Hop(c.chain[hop], statuses[hop % 3], location);
+        }
+        ASSERT_LT(location.size(), 130u) << "the redirect buffer holds 130 characters";
+        const std::wstring url = FileUrl(Hop("hello.txt", "302", location));
+        EXPECT_EQ(manager_->DownloadFileWinHttp(url, window_, L"relative.txt", true),
+                  (DownloadResult{true, L""}));
+        EXPECT_EQ(ReadFile("relative.txt"), "hello\n");
+        const DownloadBuffer image = manager_->DownloadToMemory(url);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(std::string(image->begin(), image->end()), "hello\n")
+            << "an image behind a relative redirect";
+    }
+}
+
+TEST_F(DownloadTest, RelativeRedirectsCountTowardsTheFive) {
+    // One relative hop, then the server's own chain of absolute ones.
+    const auto url = [](int absoluteHops) {
+        return FileUrl(
+            Hop("hello.txt", "302", "hello.txt?redirects=" + std::to_string(absoluteHops)));
+    };
+    EXPECT_EQ(manager_->DownloadFileWinHttp(url(4), window_, L"five.txt", true),
+              (DownloadResult{true, L""}));
+    EXPECT_EQ(manager_->DownloadFileWinHttp(url(5), window_, L"six.txt", true),
+              (DownloadResult{false, L"[WINHTTP] Too many redirects."}));
+}
+
+TEST_F(DownloadTest, ADownloadThatBeganOverTlsNeverContinuesInTheClear) {
+    const std::wstring url = FileUrl(Hop("hello.txt", "302", "http://localhost/f/hello.txt"));
+    EXPECT_EQ(manager_->DownloadFileWinHttp(url, window_, L"plain.txt", true),
+              (DownloadResult{false, L"[WINHTTP] Redirect from HTTPS to HTTP refused."}));
+    const DownloadResult result = manager_->DownloadFile(url, window_, L"plain.txt", true);
+    EXPECT_FALSE(result.first);
+    EXPECT_TRUE(Narrow(result.second)
+                    .starts_with("[WINHTTP] Redirect from HTTPS to HTTP refused. [WININET] "))
+        << Narrow(result.second);
+    const DownloadBuffer image = manager_->DownloadToMemory(url);
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image->empty());
+    EXPECT_EQ(RequestsFor("/f/hello.txt"), 5) << "one for each transfer and image attempt";
+    EXPECT_TRUE(FolderEntries().empty());
+}
 
 // ---- Bodies that are not what they announce ----
 

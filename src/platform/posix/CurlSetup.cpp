@@ -58,6 +58,20 @@ bool CrackUrlWithCurl(const std::wstring& url, UrlComponents& components) {
     return !components.host.empty();
 }
 
+std::optional<std::wstring> CombineUrlWithCurl(const std::wstring& base,
+                                               const std::wstring& reference) {
+    CurlUrl handle(curl_url());
+    if (!handle) return std::nullopt;
+    // With a URL in the handle, setting another one resolves it against the first.
+    if (curl_url_set(handle.get(), CURLUPART_URL, EncodeUtf8(base).c_str(), 0) != CURLUE_OK ||
+        curl_url_set(handle.get(), CURLUPART_URL, EncodeUtf8(reference).c_str(), 0) != CURLUE_OK) {
+        return std::nullopt;
+    }
+    const std::string combined = GetUrlPart(handle.get(), CURLUPART_URL);
+    if (combined.empty()) return std::nullopt;
+    return DecodeUtf8(combined);
+}
+
 std::string HostForUrl(const std::string& host) {
     if (host.find(':') != std::string::npos && host.front() != '[') return "[" + host + "]";
     return host;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ void ApplyConnectionOptions(CURL* handle, const CurlOptions& options, CurlSlist&
 // Splits an absolute http or https URL as the platform's URL splitter does; false when it
 // cannot.
 bool CrackUrlWithCurl(const std::wstring& url, UrlComponents& components);
+
+// `reference` resolved against the absolute URL `base` by the rules of RFC 3986, as libcurl
+// resolves a relative redirect; nothing when the result is no URL.
+std::optional<std::wstring> CombineUrlWithCurl(const std::wstring& base,
+                                               const std::wstring& reference);
 
 // A host name as it goes into a URL: an IPv6 address in brackets.
 std::string HostForUrl(const std::string& host);

@@ -237,6 +237,11 @@ bool CurlWinHttp::CrackUrl(const std::wstring& url, UrlComponents& components) c
     return CrackUrlWithCurl(url, components) || FailWith(CURLE_URL_MALFORMAT);
 }
 
+std::optional<std::wstring> CurlWinHttp::CombineUrl(const std::wstring& base,
+                                                    const std::wstring& reference) const {
+    return CombineUrlWithCurl(base, reference);
+}
+
 std::uint32_t CurlWinHttp::GetLastError() const {
     return GetLastCurlError();
 }

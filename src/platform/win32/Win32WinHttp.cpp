@@ -1,6 +1,9 @@
 #include "platform/win32/Win32WinHttp.h"
 
+#include <vector>
+
 #include "platform/win32/SystemMessage.h"
+#include "platform/win32/Win32Api.h"
 #include "platform/win32/WinHttpHandle.h"
 #include "platform/win32/WinHttpsClient.h"
 
@@ -28,6 +31,8 @@ constexpr int kResolveTimeoutMs = 60000;
 constexpr int kConnectTimeoutMs = 60000;
 constexpr int kSendTimeoutMs = 30000;
 constexpr int kReceiveTimeoutMs = 30000;
+// The longest URL the system's clients take, without its terminating NUL.
+constexpr std::size_t kMaxUrlLength = 2083;
 
 bool QueryNumber(HINTERNET request, DWORD info, std::uint32_t& value) {
     DWORD number = 0;
@@ -145,6 +150,21 @@ std::unique_ptr<WinHttpSession> Win32WinHttp::Open(const std::optional<std::wstr
 bool Win32WinHttp::CrackUrl(const std::wstring& url, UrlComponents& components) const {
     // The JSON client splits URLs with the same call, as this client must; one splitter for both.
     return WinHttpsClient(nullptr).CrackUrl(url, components);
+}
+
+std::optional<std::wstring> Win32WinHttp::CombineUrl(const std::wstring& base,
+                                                     const std::wstring& reference) const {
+    std::vector<wchar_t> buffer(kMaxUrlLength + 1, L'\0');
+    for (int pass = 0; pass < 2; ++pass) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const HRESULT result =
+            ::UrlCombineW(base.c_str(), reference.c_str(), buffer.data(), &size, 0);
+        if (SUCCEEDED(result)) return std::wstring(buffer.data(), size);
+        // E_POINTER: the buffer was short, and `size` now tells what it takes.
+        if (result != E_POINTER) return std::nullopt;
+        buffer.assign(std::size_t{size} + 1, L'\0');
+    }
+    return std::nullopt;
 }
 
 std::uint32_t Win32WinHttp::GetLastError() const {

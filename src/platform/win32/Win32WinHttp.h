@@ -12,6 +12,8 @@ public:
     std::unique_ptr<WinHttpSession> Open(const std::optional<std::wstring>& userAgent,
                                          std::uint32_t accessType) const override;
     bool CrackUrl(const std::wstring& url, UrlComponents& components) const override;
+    std::optional<std::wstring> CombineUrl(const std::wstring& base,
+                                           const std::wstring& reference) const override;
     std::uint32_t GetLastError() const override;
     std::wstring FormatMessage(std::uint32_t error) const override;
 };
