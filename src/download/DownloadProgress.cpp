@@ -20,6 +20,14 @@ void DownloadProgress::SetLengthUnknown() {
     Post(WM_DOWNLOAD_SIZE_UNKNOWN, 0);
 }
 
+void DownloadProgress::SetLength(std::optional<std::uint32_t> length) {
+    if (length) {
+        SetLength(*length);
+    } else {
+        SetLengthUnknown();
+    }
+}
+
 void DownloadProgress::Advance(std::uint32_t count) {
     if (!lengthKnown_ || length_ == 0) return;
     fraction_ += static_cast<double>(count) / static_cast<double>(length_);

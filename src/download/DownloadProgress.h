@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "ui/MessageTarget.h"
 
@@ -20,6 +21,8 @@ public:
     // The response's content length, before the first chunk; or that it has none.
     void SetLength(std::uint32_t length);
     void SetLengthUnknown();
+    // Either of the two, as `length` says.
+    void SetLength(std::optional<std::uint32_t> length);
 
     // After each chunk of `count` bytes was written.
     void Advance(std::uint32_t count);

@@ -10,17 +10,22 @@ constexpr const char* kIncompleteDownloaded = ", downloaded: ";
 // A failed write would otherwise show only as a short file, and not at all without a length.
 constexpr const char* kFailedToWrite = "Failed to write to file: %d - %s";
 
-constexpr const wchar_t* kPartialSuffix = L".part";
+constexpr wchar_t kPartialMark = L'~';
+constexpr wchar_t kPartialMarkOfAMarkedName = L'_';
 
 bool HasName(const std::wstring& path) {
     return !path.empty() && path.back() != L'/' && path.back() != L'\\';
+}
+
+bool IsHighSurrogate(wchar_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
 }  // namespace
 
 TargetFile::TargetFile(std::shared_ptr<const platform::Files> files, std::wstring targetPath)
     : files_(std::move(files)), targetPath_(std::move(targetPath)) {
-    partialPath_ = HasName(targetPath_) ? targetPath_ + kPartialSuffix : targetPath_;
+    partialPath_ = PartialPathOf(targetPath_);
     file_ = files_->CreateFile(partialPath_);
     if (file_) {
         created_ = HasName(targetPath_);
@@ -47,14 +52,30 @@ void TargetFile::Write(const void* data, std::size_t size) {
     if (!file_->Write(data, size)) FailWithLastError(kFailedToWrite);
 }
 
-void TargetFile::Close() {
+void TargetFile::Complete(std::optional<std::uint32_t> contentLength, ReopenFailure reopenFailure) {
     CheckOpen();
-    const bool closed = file_->Close();
-    if (!closed) FailWithLastError(kFailedToWrite);
+    if (!file_->Close()) FailWithLastError(kFailedToWrite);
+    if (contentLength) {
+        std::uint64_t size = 0;
+        if (!files_->GetFileSize(partialPath_, size)) {
+            if (reopenFailure.withSystemError) FailWithLastError(reopenFailure.text);
+            throw TransferFailure(reopenFailure.text);
+        }
+        CheckLength(*contentLength, size);
+    }
+    Commit();
 }
 
-bool TargetFile::MeasureWritten(std::uint64_t& size) const {
-    return files_->GetFileSize(partialPath_, size);
+std::wstring TargetFile::PartialPathOf(const std::wstring& targetPath) {
+    if (!HasName(targetPath)) return targetPath;
+    std::wstring partial = targetPath;
+    const std::size_t separator = partial.find_last_of(L"/\\");
+    const std::size_t first = separator == std::wstring::npos ? 0 : separator + 1;
+    const wchar_t mark = partial[first] == kPartialMark ? kPartialMarkOfAMarkedName : kPartialMark;
+    // A character in two UTF-16 units gives way to two marks, so no half of it is left over.
+    if (IsHighSurrogate(partial[first]) && first + 1 < partial.size()) partial[first + 1] = mark;
+    partial[first] = mark;
+    return partial;
 }
 
 void TargetFile::CheckLength(std::uint32_t contentLength, std::uint64_t size) {

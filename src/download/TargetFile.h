@@ -2,15 +2,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Files.h"
 
-// The file a transfer writes. The bytes go to the target's name with ".part" added, in the
-// same folder, and take the target's own name only once the transfer has verified them: a
-// download that fails or is cut off never leaves a file that looks complete, and a file that
-// was there before stays until a complete one replaces it. A partial file is removed when the
-// object goes.
+// The file a transfer writes. The bytes go to a partial file in the same folder, named as the
+// target with its first character replaced by "~" ("_" when it is "~" already), so its path is
+// exactly as long as the target's and fits wherever the target fits. They take the target's
+// own name only once the transfer has verified them: a download that fails or is cut off never
+// leaves a file that looks complete, and a file that was there before stays until a complete
+// one replaces it. A partial file is removed when the object goes.
 class TargetFile {
 public:
     // Opens the partial file at once; whether that worked is checked later, by CheckOpen.
@@ -23,21 +25,29 @@ public:
 
     // Throws TransferFailure when the file did not open, with the system's reason.
     void CheckOpen() const;
-    // Both throw TransferFailure when the bytes could not be stored (a full disk).
+    // Throws TransferFailure when the bytes could not be stored (a full disk).
     void Write(const void* data, std::size_t size);
-    void Close();
 
-    // The size of what was written, from the file itself. False when it cannot be opened
-    // again; the files' last error says why.
-    bool MeasureWritten(std::uint64_t& size) const;
-    // Throws TransferFailure when `size` differs from the announced content length.
-    static void CheckLength(std::uint32_t contentLength, std::uint64_t size);
+    // How a transfer words a written file it cannot open again to measure: with the system's
+    // error ("%d - %s" in `text`) or as a plain text.
+    struct ReopenFailure {
+        const char* text;
+        bool withSystemError;
+    };
 
-    // Gives the verified file the target's name, replacing what had it. Throws TransferFailure
-    // when that name cannot be written.
-    void Commit();
+    // Ends the transfer's writing: closes the file, checks its size against `contentLength`
+    // when the length was announced, and gives the verified file the target's name, replacing
+    // what had it. Throws TransferFailure when any of it fails.
+    void Complete(std::optional<std::uint32_t> contentLength, ReopenFailure reopenFailure);
+
+    // The partial file's path for `targetPath`; a path without a name is its own.
+    static std::wstring PartialPathOf(const std::wstring& targetPath);
 
 private:
+    // Throws TransferFailure when `size` differs from the announced content length.
+    static void CheckLength(std::uint32_t contentLength, std::uint64_t size);
+    void Commit();
+
     [[noreturn]] void FailWithLastError(const char* format) const;
 
     std::shared_ptr<const platform::Files> files_;

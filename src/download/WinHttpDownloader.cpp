@@ -194,24 +194,15 @@ DownloadResult WinHttpDownloader::DownloadFile(
 
         DownloadProgress progress(progressWindow);
         std::uint32_t length = 0;
-        const bool lengthKnown = exchange.request->QueryContentLength(length);
-        if (lengthKnown) {
-            progress.SetLength(length);
-        } else {
-            progress.SetLengthUnknown();
-        }
+        std::optional<std::uint32_t> contentLength;
+        if (exchange.request->QueryContentLength(length)) contentLength = length;
+        progress.SetLength(contentLength);
         file.CheckOpen();
         ReadBody(*exchange.request, [&](const char* data, std::uint32_t count) {
             file.Write(data, count);
             progress.Advance(count);
         });
-        file.Close();
-        if (lengthKnown) {
-            std::uint64_t size = 0;
-            if (!file.MeasureWritten(size)) throw TransferFailure(kFailedToOpenDownloadedFile);
-            TargetFile::CheckLength(length, size);
-        }
-        file.Commit();
+        file.Complete(contentLength, {kFailedToOpenDownloadedFile, false});
         manager_.lastDownloadedPath = target;
         progress.Finish();
         result.first = true;

@@ -57,12 +57,9 @@ DownloadResult WinInetDownloader::DownloadFile(
 
         DownloadProgress progress(progressWindow);
         std::uint32_t length = 0;
-        const bool lengthKnown = response->QueryContentLength(length);
-        if (lengthKnown) {
-            progress.SetLength(length);
-        } else {
-            progress.SetLengthUnknown();
-        }
+        std::optional<std::uint32_t> contentLength;
+        if (response->QueryContentLength(length)) contentLength = length;
+        progress.SetLength(contentLength);
         file.CheckOpen();
         std::array<char, kReadSize> buffer{};
         for (;;) {
@@ -76,17 +73,7 @@ DownloadResult WinInetDownloader::DownloadFile(
             file.Write(buffer.data(), read);
             progress.Advance(read);
         }
-        file.Close();
-        if (lengthKnown) {
-            std::uint64_t size = 0;
-            if (!file.MeasureWritten(size)) {
-                const std::uint32_t error = files_->GetLastError();
-                throw TransferFailure(SystemErrorText(kFailedToOpenDownloadedFile, error,
-                                                      files_->FormatMessage(error)));
-            }
-            TargetFile::CheckLength(length, size);
-        }
-        file.Commit();
+        file.Complete(contentLength, {kFailedToOpenDownloadedFile, true});
         manager_.lastDownloadedPath = target;
         progress.Finish();
         result.first = true;
