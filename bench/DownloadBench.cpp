@@ -19,11 +19,10 @@
 
 #include "app/ConfigurationManager.h"
 #include "download/DownloadManager.h"
-#include "platform/DownloadServices.h"
+#include "platform/Services.h"
 #include "platform/TextCodec.h"
 #include "platform/posix/CurlWinHttp.h"
 #include "platform/posix/CurlWinInet.h"
-#include "platform/posix/PosixFiles.h"
 #include "ui/MessageTarget.h"
 
 namespace {
@@ -119,9 +118,10 @@ int main(int argc, char** argv) {
     const int runs = std::max(1, std::atoi(options["--runs"].c_str()));
 
     const platform::posix::CurlOptions curlOptions{options["--ca"], {}};
-    platform::InstallDownloadServices({std::make_shared<platform::posix::CurlWinHttp>(curlOptions),
-                                       std::make_shared<platform::posix::CurlWinInet>(curlOptions),
-                                       std::make_shared<platform::posix::PosixFiles>()});
+    platform::Services transfers;
+    transfers.winHttp = std::make_shared<platform::posix::CurlWinHttp>(curlOptions);
+    transfers.winInet = std::make_shared<platform::posix::CurlWinInet>(curlOptions);
+    platform::InstallServices(std::move(transfers));
     const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
     settings->downloadFolder = platform::DecodeUtf8(dir.string()).value();
     std::error_code ignored;

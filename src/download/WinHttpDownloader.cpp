@@ -8,7 +8,6 @@
 #include "download/DownloadProgress.h"
 #include "download/TargetFile.h"
 #include "download/TransferFailure.h"
-#include "platform/DownloadServices.h"
 #include "platform/Services.h"
 #include "platform/TextCodec.h"
 

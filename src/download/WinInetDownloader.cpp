@@ -5,7 +5,7 @@
 #include "download/DownloadProgress.h"
 #include "download/TargetFile.h"
 #include "download/TransferFailure.h"
-#include "platform/DownloadServices.h"
+#include "platform/Services.h"
 #include "platform/TextCodec.h"
 
 namespace {

@@ -16,35 +16,68 @@ Services& Current() {
     return services;
 }
 
+template <typename Adapter>
+std::shared_ptr<Adapter> Get(std::shared_ptr<Adapter> Services::*member) {
+    std::lock_guard lock(ServicesMutex());
+    return Current().*member;
+}
+
+template <typename Adapter>
+void Replace(std::shared_ptr<Adapter>& current, std::shared_ptr<Adapter>& replacement) {
+    if (replacement) current = std::move(replacement);
+}
+
 }  // namespace
 
 std::shared_ptr<const System> GetSystem() {
-    std::lock_guard lock(ServicesMutex());
-    return Current().system;
+    return Get(&Services::system);
 }
 
 std::shared_ptr<const Clock> GetClock() {
-    std::lock_guard lock(ServicesMutex());
-    return Current().clock;
+    return Get(&Services::clock);
 }
 
 std::shared_ptr<const HttpsClient> GetHttpsClient() {
-    std::lock_guard lock(ServicesMutex());
-    return Current().https;
+    return Get(&Services::https);
 }
 
 std::shared_ptr<Registry> GetRegistry() {
-    std::lock_guard lock(ServicesMutex());
-    return Current().registry;
+    return Get(&Services::registry);
+}
+
+std::shared_ptr<const WinHttp> GetWinHttp() {
+    return Get(&Services::winHttp);
+}
+
+std::shared_ptr<const WinInet> GetWinInet() {
+    return Get(&Services::winInet);
+}
+
+std::shared_ptr<const Files> GetFiles() {
+    return Get(&Services::files);
+}
+
+std::shared_ptr<const Processes> GetProcesses() {
+    return Get(&Services::processes);
+}
+
+std::shared_ptr<const Resources> GetResources() {
+    return Get(&Services::resources);
 }
 
 Services InstallServices(Services replacement) {
     std::lock_guard lock(ServicesMutex());
-    Services previous = Current();
-    if (replacement.system) Current().system = std::move(replacement.system);
-    if (replacement.clock) Current().clock = std::move(replacement.clock);
-    if (replacement.https) Current().https = std::move(replacement.https);
-    if (replacement.registry) Current().registry = std::move(replacement.registry);
+    Services& current = Current();
+    Services previous = current;
+    Replace(current.system, replacement.system);
+    Replace(current.clock, replacement.clock);
+    Replace(current.https, replacement.https);
+    Replace(current.registry, replacement.registry);
+    Replace(current.winHttp, replacement.winHttp);
+    Replace(current.winInet, replacement.winInet);
+    Replace(current.files, replacement.files);
+    Replace(current.processes, replacement.processes);
+    Replace(current.resources, replacement.resources);
     return previous;
 }
 

@@ -59,19 +59,19 @@ void DownloadTest::SetUp() {
     // its own, not in the folder a test looks into.
     static const testing_support::TempFolder settingsFolder;
     system_->tempPath = settingsFolder.Path();
-    services_ = std::make_unique<testing_support::ScopedServices>(
-        platform::Services{system_, clock_, server().Client()});
     const std::string target = "127.0.0.1:" + std::to_string(server().Port());
-    downloadServices_ =
-        std::make_unique<ScopedDownloadServices>(testing_support::MakeTestDownloadServices(
-            server().CaFile(), {"localhost:443:" + target, "127.0.0.1:443:" + target}));
+    platform::Services services = testing_support::MakeTestDownloadServices(
+        server().CaFile(), {"localhost:443:" + target, "127.0.0.1:443:" + target});
+    services.system = system_;
+    services.clock = clock_;
+    services.https = server().Client();
+    services_ = std::make_unique<testing_support::ScopedServices>(std::move(services));
     const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
     settings->tempFolder = Folder();
     settings->downloadFolder = Folder();
 }
 
 void DownloadTest::TearDown() {
-    downloadServices_.reset();
     services_.reset();
 }
 

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include "download/DownloadManager.h"
-#include "platform/DownloadServices.h"
 #include "support/DevServer.h"
 #include "support/FakeClock.h"
 #include "support/FakeSystem.h"
@@ -46,19 +45,6 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable posted_;
     std::vector<Post> posts_;
-};
-
-// Installs download adapters for the lifetime of a test and puts the previous ones back.
-class ScopedDownloadServices {
-public:
-    explicit ScopedDownloadServices(platform::DownloadServices replacement)
-        : previous_(platform::InstallDownloadServices(std::move(replacement))) {}
-    ~ScopedDownloadServices() { platform::InstallDownloadServices(previous_); }
-    ScopedDownloadServices(const ScopedDownloadServices&) = delete;
-    ScopedDownloadServices& operator=(const ScopedDownloadServices&) = delete;
-
-private:
-    platform::DownloadServices previous_;
 };
 
 // The body the devserver makes up for /f/NAME?size=N.
@@ -101,7 +87,6 @@ private:
     std::shared_ptr<testing_support::FakeClock> clock_ =
         std::make_shared<testing_support::FakeClock>();
     std::unique_ptr<testing_support::ScopedServices> services_;
-    std::unique_ptr<ScopedDownloadServices> downloadServices_;
 };
 
 }  // namespace download_test

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "download/TransferFailure.h"
-#include "platform/DownloadServices.h"
+#include "platform/Services.h"
 #include "support/TempFolder.h"
 
 namespace {

@@ -1,13 +1,14 @@
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "platform/DownloadServices.h"
 #include "session/Package.h"
 #include "support/DevServerTest.h"
 #include "support/PackageFixture.h"
+#include "support/ScopedServices.h"
 #include "support/TestDownloadServices.h"
 #include "ui/Image.h"
 
@@ -21,14 +22,14 @@ protected:
     void SetUp() override {
         DevServerTest::SetUp();
         const std::string target = "127.0.0.1:" + std::to_string(server().Port());
-        previous_ = platform::InstallDownloadServices(testing_support::MakeTestDownloadServices(
-            server().CaFile(), {"localhost:443:" + target}));
+        transfers_.emplace(testing_support::MakeTestDownloadServices(server().CaFile(),
+                                                                     {"localhost:443:" + target}));
         settings_ = std::make_unique<testing_support::ScopedPackageSettings>();
         settings_->settings().contentBaseUrl = server().Url(L"/f/");
     }
     void TearDown() override {
         settings_.reset();
-        platform::InstallDownloadServices(previous_);
+        transfers_.reset();
         DevServerTest::TearDown();
     }
 
@@ -43,7 +44,7 @@ protected:
         return package;
     }
 
-    platform::DownloadServices previous_;
+    std::optional<testing_support::ScopedServices> transfers_;
     std::unique_ptr<testing_support::ScopedPackageSettings> settings_;
 };
 

@@ -3,23 +3,25 @@
 #ifndef _WIN32
 #include "platform/posix/CurlWinHttp.h"
 #include "platform/posix/CurlWinInet.h"
-#include "platform/posix/PosixFiles.h"
 #endif
 
 namespace testing_support {
 
-platform::DownloadServices MakeTestDownloadServices(const std::string& caFile,
-                                                    const std::vector<std::string>& connectTo) {
+platform::Services MakeTestDownloadServices(const std::string& caFile,
+                                            const std::vector<std::string>& connectTo) {
+    platform::Services services;
 #ifdef _WIN32
     (void)caFile;
     (void)connectTo;
-    return platform::MakeDefaultDownloadServices();
+    const platform::Services real = platform::MakeDefaultServices();
+    services.winHttp = real.winHttp;
+    services.winInet = real.winInet;
 #else
     const platform::posix::CurlOptions options{caFile, connectTo};
-    return platform::DownloadServices{std::make_shared<platform::posix::CurlWinHttp>(options),
-                                      std::make_shared<platform::posix::CurlWinInet>(options),
-                                      std::make_shared<platform::posix::PosixFiles>()};
+    services.winHttp = std::make_shared<platform::posix::CurlWinHttp>(options);
+    services.winInet = std::make_shared<platform::posix::CurlWinInet>(options);
 #endif
+    return services;
 }
 
 }  // namespace testing_support

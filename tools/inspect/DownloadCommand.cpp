@@ -11,14 +11,13 @@
 #include "InspectServices.h"
 #include "app/ConfigurationManager.h"
 #include "download/DownloadManager.h"
-#include "platform/DownloadServices.h"
+#include "platform/Services.h"
 #include "platform/TextCodec.h"
 #include "ui/MessageTarget.h"
 
 #ifndef _WIN32
 #include "platform/posix/CurlWinHttp.h"
 #include "platform/posix/CurlWinInet.h"
-#include "platform/posix/PosixFiles.h"
 #endif
 
 namespace inspect {
@@ -94,10 +93,10 @@ void InstallTransfers(const std::string& caFile) {
 #else
     if (caFile.empty()) return;
     const platform::posix::CurlOptions options{caFile, {}};
-    platform::InstallDownloadServices(
-        platform::DownloadServices{std::make_shared<platform::posix::CurlWinHttp>(options),
-                                   std::make_shared<platform::posix::CurlWinInet>(options),
-                                   std::make_shared<platform::posix::PosixFiles>()});
+    platform::Services transfers;
+    transfers.winHttp = std::make_shared<platform::posix::CurlWinHttp>(options);
+    transfers.winInet = std::make_shared<platform::posix::CurlWinInet>(options);
+    platform::InstallServices(std::move(transfers));
 #endif
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Resources.h"
 #include "platform/posix/EmbeddedResourceTable.h"
+#include "platform/posix/EmbeddedResources.h"
 
 namespace platform::posix {
 namespace {
@@ -43,12 +44,10 @@ public:
 }  // namespace
 }  // namespace platform::posix
 
-namespace platform {
+namespace platform::posix {
 
-std::shared_ptr<const Resources> GetResources() {
-    static const std::shared_ptr<const Resources> resources =
-        std::make_shared<posix::EmbeddedResourcesAdapter>();
-    return resources;
+std::shared_ptr<const Resources> MakeEmbeddedResources() {
+    return std::make_shared<EmbeddedResourcesAdapter>();
 }
 
-}  // namespace platform
+}  // namespace platform::posix

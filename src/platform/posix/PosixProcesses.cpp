@@ -179,13 +179,3 @@ bool PosixProcesses::AllowExecution(const std::wstring& path) const {
 }
 
 }  // namespace platform::posix
-
-namespace platform {
-
-std::shared_ptr<const Processes> GetProcesses() {
-    static const std::shared_ptr<const Processes> processes =
-        std::make_shared<posix::PosixProcesses>();
-    return processes;
-}
-
-}  // namespace platform

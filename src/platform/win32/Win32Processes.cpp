@@ -8,6 +8,7 @@
 
 #include "platform/Processes.h"
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Processes.h"
 
 namespace platform::win32 {
 namespace {
@@ -73,12 +74,10 @@ public:
 }  // namespace
 }  // namespace platform::win32
 
-namespace platform {
+namespace platform::win32 {
 
-std::shared_ptr<const Processes> GetProcesses() {
-    static const std::shared_ptr<const Processes> processes =
-        std::make_shared<win32::Win32Processes>();
-    return processes;
+std::shared_ptr<const Processes> MakeWin32Processes() {
+    return std::make_shared<Win32Processes>();
 }
 
-}  // namespace platform
+}  // namespace platform::win32

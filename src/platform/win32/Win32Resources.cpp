@@ -3,6 +3,7 @@
 #undef FindResource
 
 #include "platform/Resources.h"
+#include "platform/win32/Win32Resources.h"
 
 namespace platform::win32 {
 namespace {
@@ -38,12 +39,10 @@ public:
 }  // namespace
 }  // namespace platform::win32
 
-namespace platform {
+namespace platform::win32 {
 
-std::shared_ptr<const Resources> GetResources() {
-    static const std::shared_ptr<const Resources> resources =
-        std::make_shared<win32::Win32Resources>();
-    return resources;
+std::shared_ptr<const Resources> MakeWin32Resources() {
+    return std::make_shared<Win32Resources>();
 }
 
-}  // namespace platform
+}  // namespace platform::win32
