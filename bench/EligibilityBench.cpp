@@ -142,11 +142,11 @@ void BM_EvaluateOnly(benchmark::State& state) {
     std::vector<std::shared_ptr<Package>> packages;
     for (int i = 0; i < kOffers; ++i) {
         packages.push_back(
-            Package::CreateOffer(BuildApiRequestBase(settings), response["o"][i], "", i));
+            Package::CreateOffer(settings, BuildApiRequestBase(settings), response["o"][i], "", i));
     }
     for (auto _ : state) {
         settings.extraOfferAllowance = 0;
-        OfferFilter filter(100'000);
+        OfferFilter filter(settings, 100'000);
         filter.reportRejections = false;
         PackageList accepted;
         for (const std::shared_ptr<Package>& package : packages) {

@@ -1,6 +1,5 @@
 #include "api/FolderPlaceholders.h"
 
-#include "app/ConfigurationManager.h"
 #include "platform/Services.h"
 #include "platform/TextCodec.h"
 
@@ -68,16 +67,6 @@ std::wstring ExpandFolderPlaceholders(const std::wstring& path,
         if (key != kCommonPfKey) ReplaceAll(expanded, Placeholder(key), folder);
     }
     return expanded;
-}
-
-FolderPlaceholderMap CurrentFolderPlaceholders() {
-    const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
-    if (!settings->placeholdersReady) settings->FillFolderPlaceholders();
-    return settings->placeholders;
-}
-
-std::wstring ExpandFolderPlaceholders(const std::wstring& path) {
-    return ExpandFolderPlaceholders(path, CurrentFolderPlaceholders());
 }
 
 std::wstring GetKnownFolder(platform::KnownFolder folder, bool defaultUser) {

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <map>
 #include <string>
-#include <unordered_map>
 
 #include "platform/System.h"
 
-// Path placeholders by key ("localappdata" stands for {localappdata}) and the folders they name.
-using FolderPlaceholderMap = std::unordered_map<std::string, std::wstring>;
+// Path placeholders by key ("localappdata" stands for {localappdata}) and the folders they name,
+// in key order, so a path expands the same way on every platform and build.
+using FolderPlaceholderMap = std::map<std::string, std::wstring>;
 
 // The placeholder table of this machine: "commonpf" names {commonpf64} under WOW64 and
 // {commonpf32} otherwise; "localappdata", "commonappdata" (the roaming application data),
@@ -20,13 +21,6 @@ FolderPlaceholderMap MakeFolderPlaceholders(const platform::System& system);
 // pass. Keys match exactly, case included.
 std::wstring ExpandFolderPlaceholders(const std::wstring& path,
                                       const FolderPlaceholderMap& placeholders);
-
-// A copy of the settings' table, which is filled first when it is not ready yet. Callers with
-// several paths to expand take it once.
-FolderPlaceholderMap CurrentFolderPlaceholders();
-
-// The same with CurrentFolderPlaceholders.
-std::wstring ExpandFolderPlaceholders(const std::wstring& path);
 
 // The path of a known folder of the current user, or of the default user profile; empty when it
 // cannot be resolved.

@@ -50,12 +50,14 @@ std::wstring CreateTemporaryFolder(const platform::System& system) {
 
 std::shared_ptr<ConfigurationManager> ConfigurationManager::Instance() {
     static const std::shared_ptr<ConfigurationManager> instance =
-        std::make_shared<ConfigurationManager>(build::kWizardTypeName, *platform::GetSystem());
+        std::make_shared<ConfigurationManager>(build::kWizardTypeName, platform::GetSystem());
     return instance;
 }
 
 ConfigurationManager::ConfigurationManager(const std::wstring& wizardTypeName,
-                                           const platform::System& system) {
+                                           std::shared_ptr<const platform::System> machine)
+    : system_(std::move(machine)) {
+    const platform::System& system = *system_;
     wizardType = LookUpWizardType(wizardTypeName);
     if (wizardType == kWizardTypeUnknown) {
         ui::GetMessageBoxes()->Show(kUnknownWizardTypeText, L"", ui::kMbOk);
@@ -65,7 +67,8 @@ ConfigurationManager::ConfigurationManager(const std::wstring& wizardTypeName,
     btClassicOptions = build::kBtClassicOptions;
     mainFailureEvent = build::kMainFailureEvent;
 
-    if (auto version = system.GetExecutableFileVersion()) programVersion = FormatFileVersion(*version);
+    if (auto version = system.GetExecutableFileVersion())
+        programVersion = FormatFileVersion(*version);
 
     configUrl = HttpsUrl(build::kContentHost, L"/o");
     eventUrl = HttpsUrl(build::kContentHost, L"/zbd");
@@ -94,10 +97,13 @@ ConfigurationManager::ConfigurationManager(const std::wstring& wizardTypeName,
 }
 
 void ConfigurationManager::FillFolderPlaceholders() {
-    for (auto& entry : MakeFolderPlaceholders(*platform::GetSystem())) {
-        placeholders.insert(std::move(entry));
-    }
+    for (auto& entry : MakeFolderPlaceholders(*system_)) placeholders.insert(std::move(entry));
     placeholdersReady = true;
+}
+
+FolderPlaceholderMap ConfigurationManager::FolderPlaceholders() {
+    if (!placeholdersReady) FillFolderPlaceholders();
+    return placeholders;
 }
 
 std::string ConfigurationManager::GetUserId() {

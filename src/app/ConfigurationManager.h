@@ -5,9 +5,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "api/FolderPlaceholders.h"
 #include "platform/System.h"
 
 class Package;
@@ -34,8 +34,10 @@ public:
     // The process-wide instance, built on first use for the page set of this build.
     static std::shared_ptr<ConfigurationManager> Instance();
 
-    // Settings for the page set `wizardTypeName`, with folders resolved through `system`.
-    ConfigurationManager(const std::wstring& wizardTypeName, const platform::System& system);
+    // Settings for the page set `wizardTypeName`, with folders resolved through `system`, which
+    // the settings keep for the path placeholders.
+    ConfigurationManager(const std::wstring& wizardTypeName,
+                         std::shared_ptr<const platform::System> system);
 
     // The machine's installation GUID, kept once it could be read; until then every call
     // asks the registry again.
@@ -46,6 +48,9 @@ public:
     // Fills `placeholders` with this machine's path placeholders and sets `placeholdersReady`.
     // Callers run it once, when `placeholdersReady` is still false.
     void FillFolderPlaceholders();
+    // A copy of `placeholders`, filled first when they are not ready yet. Callers with several
+    // paths to expand take it once.
+    FolderPlaceholderMap FolderPlaceholders();
 
     int wizardType = kWizardTypeUnknown;
     bool btPageSet = false;
@@ -90,12 +95,13 @@ public:
     std::shared_ptr<ui::Image> mainImage;
     std::string sessionId;
     std::string userId;
-    std::unordered_map<std::string, std::wstring> placeholders;
+    FolderPlaceholderMap placeholders;
     bool placeholdersReady = false;
     bool closing = false;
     bool offerDeclined = false;
 
 private:
+    std::shared_ptr<const platform::System> system_;
     // Event threads ask for the ids while the user interface may form them.
     std::mutex identityMutex_;
 };

@@ -29,7 +29,7 @@ constexpr float kIe9TimesTen = 90.0f;
 
 bool OfferFilter::CheckChrome(Package& package) {
     if (!package.chromeRequired && !package.chromeAbsent) return false;
-    const FolderPlaceholderMap placeholders = CurrentFolderPlaceholders();
+    const FolderPlaceholderMap placeholders = settings_.FolderPlaceholders();
     std::vector<std::wstring> places;
     for (const wchar_t* place : kChromePlaces) {
         places.push_back(ExpandFolderPlaceholders(place, placeholders));

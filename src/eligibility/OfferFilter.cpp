@@ -11,14 +11,15 @@ constexpr std::int32_t kNoVertical = -1;
 
 }  // namespace
 
-OfferFilter::OfferFilter(int maximum) : maxOffers(maximum) {}
+OfferFilter::OfferFilter(ConfigurationManager& settings, int maximum)
+    : maxOffers(maximum), settings_(settings) {}
 
 bool OfferFilter::Evaluate(const std::shared_ptr<Package>& shared, const PackageList& accepted,
                            bool& maxReached) {
     Package& package = *shared;
     // Cheap rules on what is in memory come first; the machine is asked only after them.
-    const std::int64_t capacity = static_cast<std::int64_t>(maxOffers) +
-                                  ConfigurationManager::Instance()->extraOfferAllowance;
+    const std::int64_t capacity =
+        static_cast<std::int64_t>(maxOffers) + settings_.extraOfferAllowance;
     if (acceptedCount >= capacity) {
         maxReached = true;
         return false;
@@ -75,7 +76,7 @@ void OfferFilter::RecordAcceptance(Package& package) {
     verticals.insert(package.vertical);
     acceptedIds.push_back(package.offerId);
     if (package.partner.showLimits.skipIfEarlierDecline && acceptedCount > 1) {
-        ++ConfigurationManager::Instance()->extraOfferAllowance;
+        ++settings_.extraOfferAllowance;
     }
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "app/ConfigurationManager.h"
 #include "eligibility/Registry.h"
 #include "platform/Registry.h"
 #include "session/Package.h"
@@ -27,7 +28,9 @@ struct AppRegistration {
 // filter is destroyed. Used by the one thread of the pass.
 class OfferFilter {
 public:
-    explicit OfferFilter(int maxOffers);
+    // Judges against `settings` (the program's version, the path placeholders, the allowance
+    // of extra offers, which acceptances raise), which must outlive the filter.
+    OfferFilter(ConfigurationManager& settings, int maxOffers);
 
     // True when `package` may be shown; it is then recorded as accepted. A rejected offer has
     // been reported with its reason. `maxReached` is set when no further offer can be
@@ -71,6 +74,8 @@ public:
     std::string lastRejection;
 
 private:
+    ConfigurationManager& settings_;
+
     bool AnyKeyExists(const std::vector<std::wstring>& entries);
     bool AnyValueExists(const std::vector<std::wstring>& entries);
     bool AnyDataMatches(const std::vector<std::wstring>& entries);

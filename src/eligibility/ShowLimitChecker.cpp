@@ -35,7 +35,7 @@ bool OfferFilter::CheckShowLimits(Package& package, const PackageList& accepted)
         }
     }
     // An offer let in beyond the maximum lifts the limits on what may follow.
-    if (ConfigurationManager::Instance()->extraOfferAllowance != 0) return false;
+    if (settings_.extraOfferAllowance != 0) return false;
     for (const std::shared_ptr<Package>& earlier : accepted) {
         const auto after = static_cast<std::int64_t>(accepted.size()) - earlier->index - 1;
         const auto maxAfter = static_cast<std::uint32_t>(earlier->partner.showLimits.maxAfter);

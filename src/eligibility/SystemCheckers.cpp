@@ -110,8 +110,7 @@ bool OfferFilter::CheckOsVersion(Package& package) {
 bool OfferFilter::CheckProgramVersion(Package& package) {
     if (package.minProgramVersion.empty()) return false;
     const std::vector<int> needed = ParseVersionNumbers(Utf8ToWide(package.minProgramVersion));
-    const std::vector<int> own =
-        ParseVersionNumbers(ConfigurationManager::Instance()->programVersion);
+    const std::vector<int> own = ParseVersionNumbers(settings_.programVersion);
     const std::size_t length = std::max(needed.size(), own.size());
     for (std::size_t i = 0; i < length; ++i) {
         const int mine = i < own.size() ? own[i] : 0;

@@ -94,12 +94,12 @@ ConfigurationResult ApplyConfigurationResponse(const json& response, Configurati
     }
     settings.maxOffers = GetConfigurationValue<int>(response.at(kFrameMember).at(kMaxOffersMember));
 
-    OfferFilter filter(settings.maxOffers);
+    OfferFilter filter(settings, settings.maxOffers);
     filter.reportRejections = options.reportRejections;
     const std::vector<const json*> offers = ResponseOffers(response);
     for (std::size_t position = 0; position < offers.size(); ++position) {
         std::shared_ptr<Package> package =
-            Package::CreateOffer(BuildApiRequestBase(settings), *offers[position], "",
+            Package::CreateOffer(settings, BuildApiRequestBase(settings), *offers[position], "",
                                  static_cast<int>(result.packages.size()));
         bool maxReached = false;
         const bool accepted = filter.Evaluate(package, result.packages, maxReached);

@@ -106,10 +106,11 @@ std::vector<std::wstring> WideList(const json& object, const char* key) {
     return list;
 }
 
-std::vector<std::wstring> PathList(const json& object, const char* key) {
+std::vector<std::wstring> PathList(const json& object, const char* key,
+                                   ConfigurationManager& settings) {
     std::vector<std::wstring> list = WideList(object, key);
     if (list.empty()) return list;
-    const FolderPlaceholderMap placeholders = CurrentFolderPlaceholders();
+    const FolderPlaceholderMap placeholders = settings.FolderPlaceholders();
     for (std::wstring& path : list) path = ExpandFolderPlaceholders(path, placeholders);
     return list;
 }
@@ -159,19 +160,21 @@ std::optional<std::string> OfferIdOf(const json& offer) {
     return id->get<std::string>();
 }
 
-std::shared_ptr<Package> Package::CreateOffer(ApiRequestBase requestBase, const json& offer,
+std::shared_ptr<Package> Package::CreateOffer(ConfigurationManager& settings,
+                                              ApiRequestBase requestBase, const json& offer,
                                               const std::string& text, int index) {
     auto package =
         std::make_shared<Package>(ConstructionKey{}, std::move(requestBase), index, text);
-    package->ReadOffer(offer);
+    package->ReadOffer(offer, settings);
     return package;
 }
 
-std::shared_ptr<Package> Package::CreateMain(ApiRequestBase requestBase, const std::string& offerId,
+std::shared_ptr<Package> Package::CreateMain(ConfigurationManager& settings,
+                                             ApiRequestBase requestBase, const std::string& offerId,
                                              const std::string& adF, const std::string& displayName,
                                              const std::string& psC) {
     auto package = std::make_shared<Package>(ConstructionKey{}, ApiRequestBase{}, 0, std::string());
-    package->AddIdentityValues();
+    package->AddIdentityValues(settings);
     package->SetMain(std::move(requestBase), offerId, adF, displayName, psC);
     return package;
 }
@@ -201,13 +204,13 @@ void Package::SetMain(ApiRequestBase base, const std::string& newOfferId, const 
     InitEventParameters();
 }
 
-void Package::ReadOffer(const json& offer) {
-    AddIdentityValues();
+void Package::ReadOffer(const json& offer, ConfigurationManager& settings) {
+    AddIdentityValues(settings);
 
     const json& ad = offer.at(kAdMember);
     adF = ad.at(kAdFMember).get<std::string>();
     offerId = ad.at(kAdOfferMember).get<std::string>();
-    templateValues.AddOfferValues(*ConfigurationManager::Instance(), offerId, adF);
+    templateValues.AddOfferValues(settings, offerId, adF);
 
     // Texts are expanded in this order with the values known at that moment, so the partner
     // values below are not yet seen by the image, name and address.
@@ -216,7 +219,7 @@ void Package::ReadOffer(const json& offer) {
     displayName = ExpandTemplate(ps.at(kDisplayNameMember).get<std::string>());
     downloadUrl = ExpandTemplate(ps.at(kUrlMember).get<std::string>());
 
-    ReadPartner(ps);
+    ReadPartner(ps, settings);
 
     installArgs = ExpandTemplate(OptionalText(ps, kArgsMember));
     psCp = ExpandTemplate(OptionalText(ps, kCpMember));
@@ -226,11 +229,11 @@ void Package::ReadOffer(const json& offer) {
     exclusive = GetConfigurationValue<bool>(ps, kExclusiveMember, false);
     if (ps.contains(kCMember)) psC = ExpandTemplate(ps.at(kCMember).get<std::string>());
 
-    ReadRules(ps);
+    ReadRules(ps, settings);
     InitEventParameters();
 }
 
-void Package::ReadPartner(const json& ps) {
+void Package::ReadPartner(const json& ps, ConfigurationManager& settings) {
     partner.enabled = GetConfigurationValue<bool>(ps, kPartnerMember, false);
     if (!partner.enabled) return;
     partner.apiUrl = OptionalText(ps, kApiUrlMember);
@@ -248,12 +251,12 @@ void Package::ReadPartner(const json& ps) {
         templateValues.AddPartnerRunParameter(json());
     }
     partner.stubParams = ExpandTemplate(OptionalText(ps, kStubParamsMember));
-    templateValues.AddPartnerValues(*ConfigurationManager::Instance(), partner.stubParams,
-                                    partner.apiUrl, partner.apiKey, partner.op);
+    templateValues.AddPartnerValues(settings, partner.stubParams, partner.apiUrl, partner.apiKey,
+                                    partner.op);
     partner.showLimits = ReadShowLimits(ps);
 }
 
-void Package::ReadRules(const json& ps) {
+void Package::ReadRules(const json& ps, ConfigurationManager& settings) {
     minDiskMb = GetConfigurationValue<std::uint64_t>(ps, kDiskMember, 0);
     minRamMb = GetConfigurationValue<std::uint64_t>(ps, kRamMember, 0);
     minCpuMhz = GetConfigurationValue<std::uint64_t>(ps, kCpuMember, 0);
@@ -262,8 +265,8 @@ void Package::ReadRules(const json& ps) {
     needs64Bit = GetConfigurationValue<bool>(ps, kWin64Member, false);
     if (ps.contains(kPresetMember)) ApplyPreset(GetConfigurationValue<int>(ps.at(kPresetMember)));
 
-    filesAbsent = PathList(ps, kFilesAbsentMember);
-    filesAnyPresent = PathList(ps, kFilesAnyPresentMember);
+    filesAbsent = PathList(ps, kFilesAbsentMember, settings);
+    filesAnyPresent = PathList(ps, kFilesAnyPresentMember, settings);
     processesAbsent = TextList(ps, kProcessesMember);
     registryKeysAbsent = WideList(ps, kKeysAbsentMember);
     registryKeysAnyPresent = WideList(ps, kKeysAnyPresentMember);
@@ -323,21 +326,20 @@ std::string Package::ExpandTemplate(const std::string& text) const {
     return templateValues.ExpandTemplate(text);
 }
 
-void Package::AddIdentityValues() {
-    templateValues.AddIdentityValues(*ConfigurationManager::Instance());
+void Package::AddIdentityValues(ConfigurationManager& settings) {
+    templateValues.AddIdentityValues(settings);
 }
 
 bool Package::WriteNoShowDate() const {
     return ::WriteNoShowDate(partner.noShowValue);
 }
 
-void Package::DownloadImage(std::function<void()> done) {
+void Package::DownloadImage(const ConfigurationManager& settings, std::function<void()> done) {
     if (isMain) {
         done();
         return;
     }
-    const std::wstring url =
-        ConfigurationManager::Instance()->contentBaseUrl + Utf8ToWide(imageName);
+    const std::wstring url = settings.contentBaseUrl + Utf8ToWide(imageName);
     // The download holds the package, so the image has somewhere to land however long it takes.
     std::shared_ptr<Package> self = shared_from_this();
     DownloadManager::Instance()->DownloadToMemoryAsync(

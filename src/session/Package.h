@@ -58,6 +58,8 @@ struct UninstallCooldown {
     bool milliseconds = false;
 };
 
+class ConfigurationManager;
+
 // The identifier ("ad"."o") of an offer element of the configuration, when it has a readable
 // one; for naming offers that were never built.
 std::optional<std::string> OfferIdOf(const nlohmann::json& offer);
@@ -71,11 +73,13 @@ class Package : public std::enable_shared_from_this<Package> {
 public:
     // An offer from one element of the configuration's offer list. Throws the JSON library's
     // errors for a missing required member or a member of the wrong type.
-    static std::shared_ptr<Package> CreateOffer(ApiRequestBase requestBase,
+    static std::shared_ptr<Package> CreateOffer(ConfigurationManager& settings,
+                                                ApiRequestBase requestBase,
                                                 const nlohmann::json& offer,
                                                 const std::string& text, int index);
     // The main product.
-    static std::shared_ptr<Package> CreateMain(ApiRequestBase requestBase,
+    static std::shared_ptr<Package> CreateMain(ConfigurationManager& settings,
+                                               ApiRequestBase requestBase,
                                                const std::string& offerId, const std::string& adF,
                                                const std::string& displayName,
                                                const std::string& psC);
@@ -92,7 +96,8 @@ public:
 
     // Fetches the offer image in the background and calls `done` on the download's thread once
     // it is over, whether an image arrived or not. The main product has none: `done` at once.
-    void DownloadImage(std::function<void()> done);
+    // The image's address is the settings' content address followed by its name.
+    void DownloadImage(const ConfigurationManager& settings, std::function<void()> done);
 
     // Reports `code` with `extra` (an object of string keys, or null) on a thread of its own.
     // Nothing is sent once a terminal event was delivered.
@@ -106,7 +111,7 @@ public:
 
     std::string ExpandTemplate(const std::string& text) const;
     // The identity keys of the template values.
-    void AddIdentityValues();
+    void AddIdentityValues(ConfigurationManager& settings);
     // Writes the date until which this partner offer stays hidden; false when nothing was
     // written.
     bool WriteNoShowDate() const;
@@ -158,9 +163,9 @@ public:
     PartnerInfo partner;
 
 private:
-    void ReadOffer(const nlohmann::json& offer);
-    void ReadPartner(const nlohmann::json& ps);
-    void ReadRules(const nlohmann::json& ps);
+    void ReadOffer(const nlohmann::json& offer, ConfigurationManager& settings);
+    void ReadPartner(const nlohmann::json& ps, ConfigurationManager& settings);
+    void ReadRules(const nlohmann::json& ps, ConfigurationManager& settings);
     void ApplyPreset(int preset);
     void SetMain(ApiRequestBase base, const std::string& newOfferId, const std::string& newAdF,
                  const std::string& newDisplayName, const std::string& newPsC);

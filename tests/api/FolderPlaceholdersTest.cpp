@@ -1,6 +1,7 @@
 #include "api/FolderPlaceholders.h"
 
 #include <filesystem>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -114,18 +115,20 @@ TEST_F(FolderPlaceholdersTest, AnUnresolvedFolderExpandsToNothing) {
               L"\\Chromium\\chrome.exe");
 }
 
-TEST_F(FolderPlaceholdersTest, SettingsFillTheTableOnceFromTheInstalledSystem) {
-    ConfigurationManager settings(L"DLM", system_);
+TEST_F(FolderPlaceholdersTest, SettingsFillTheTableOnceFromTheirOwnSystem) {
+    ConfigurationManager settings(L"DLM", std::make_shared<testing_support::FakeSystem>(system_));
+    // Another machine installed meanwhile is not the one the settings were made for.
     platform::Services services;
-    services.system = std::make_shared<FakeSystem>(system_);
+    services.system = std::make_shared<FakeSystem>();
     const testing_support::ScopedServices scoped(services);
 
     ASSERT_FALSE(settings.placeholdersReady);
-    settings.FillFolderPlaceholders();
+    const FolderPlaceholderMap table = settings.FolderPlaceholders();
     EXPECT_TRUE(settings.placeholdersReady);
-    EXPECT_EQ(ExpandFolderPlaceholders(L"{commonpf}\\x", settings.placeholders),
-              kProgramFiles + L"\\x");
-    EXPECT_EQ(settings.placeholders.at("commonappdata"), kRoaming);
+    EXPECT_EQ(ExpandFolderPlaceholders(L"{commonpf}\\x", table), kProgramFiles + L"\\x");
+    EXPECT_EQ(table.at("commonappdata"), kRoaming);
+    settings.placeholders["commonappdata"] = L"kept";
+    EXPECT_EQ(settings.FolderPlaceholders().at("commonappdata"), L"kept") << "filled only once";
 }
 
 TEST(KnownFolderTest, AsksForTheCurrentOrTheDefaultUser) {
@@ -154,7 +157,8 @@ TEST(UniqueTempFolderTest, EveryCallMakesAFreshFolderUnderTheTemporaryDirectory)
         EXPECT_TRUE(std::filesystem::is_empty(folder));
     }
     // The settings make their temporary folder the same way.
-    const ConfigurationManager settings(L"ISV", system);
+    const ConfigurationManager settings(L"ISV",
+                                        std::make_shared<testing_support::FakeSystem>(system));
     EXPECT_EQ(std::filesystem::path(settings.tempFolder).filename().wstring().rfind(L"ISV", 0), 0u);
 }
 

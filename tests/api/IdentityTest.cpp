@@ -2,6 +2,7 @@
 #include "api/Identity.h"
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ TEST_F(IdentityTest, TheUserIdIsKeptOnceReadAndAskedForAgainUntilThen) {
         "Windows Registry Editor Version 5.00\r\n"
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Cryptography]\r\n");
     Use(registry);
-    ConfigurationManager settings(L"DLM", system_);
+    ConfigurationManager settings(L"DLM", std::make_shared<testing_support::FakeSystem>(system_));
     EXPECT_EQ(settings.GetUserId(), "");
 
     // The value appears: the next call finds it.
@@ -97,7 +98,7 @@ TEST_F(IdentityTest, TheUserIdIsKeptOnceReadAndAskedForAgainUntilThen) {
 TEST_F(IdentityTest, TheSessionIdIsTheLocalMomentOfItsFirstUse) {
     Use(MachineWithGuid());
     clock_->SetLocalTime({2024, 1, 31, 23, 59, 59, 900, 3});
-    ConfigurationManager settings(L"DLM", system_);
+    ConfigurationManager settings(L"DLM", std::make_shared<testing_support::FakeSystem>(system_));
     EXPECT_EQ(settings.GetSessionId(), "20240131235959");
     clock_->SetLocalTime({2024, 2, 1, 0, 0, 0, 100, 4});
     EXPECT_EQ(settings.GetSessionId(), "20240131235959");

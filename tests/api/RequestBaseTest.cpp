@@ -48,7 +48,7 @@ protected:
 };
 
 TEST_F(RequestBaseTest, HoldsTheTwentyFiveCommonParameters) {
-    ConfigurationManager settings(L"DLM", *system_);
+    ConfigurationManager settings(L"DLM", system_);
     settings.productCfl = L"cfl";
     settings.productCh = L"ch";
     settings.productName = L"Produkt \u00e4";
@@ -94,7 +94,7 @@ TEST_F(RequestBaseTest, HoldsTheTwentyFiveCommonParameters) {
 }
 
 TEST_F(RequestBaseTest, TheSignatureIsTheSha256OfUserAndSessionId) {
-    ConfigurationManager settings(L"DLM", *system_);
+    ConfigurationManager settings(L"DLM", system_);
     const ApiRequestBase base = BuildApiRequestBase(settings);
     ASSERT_EQ(base.headers.size(), 1u);
     EXPECT_EQ(base.headers[0].first, L"Authorization");
@@ -114,7 +114,7 @@ TEST_F(RequestBaseTest, TheSignatureIsTheSha256OfUserAndSessionId) {
 TEST_F(RequestBaseTest, FailedQueriesGiveEmptyOrZero) {
     system_->versionQueryFails = true;
     system_->wow64QueryFails = true;
-    ConfigurationManager settings(L"DLM", *system_);
+    ConfigurationManager settings(L"DLM", system_);
     const ApiRequestBase base = BuildApiRequestBase(settings);
     EXPECT_EQ(base.parameters.at("31"), "");
     EXPECT_EQ(base.parameters.at("38"), "0");
@@ -129,7 +129,7 @@ TEST_F(RequestBaseTest, WithoutAUserIdTheSignatureCoversTheSessionAlone) {
     services_.emplace(platform::Services{
         system_, clock_, nullptr,
         platform::posix::EmulatedRegistry::FromText("Windows Registry Editor Version 5.00\r\n")});
-    ConfigurationManager settings(L"DLM", *system_);
+    ConfigurationManager settings(L"DLM", system_);
     const ApiRequestBase base = BuildApiRequestBase(settings);
     EXPECT_EQ(base.parameters.at("1"), "");
     EXPECT_EQ(base.headers[0].second,

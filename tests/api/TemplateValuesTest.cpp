@@ -34,7 +34,7 @@ protected:
     std::shared_ptr<testing_support::FakeClock> clock_ =
         std::make_shared<testing_support::FakeClock>();
     std::optional<testing_support::ScopedServices> scoped_;
-    ConfigurationManager settings_{L"DLM", FakeSystem()};
+    ConfigurationManager settings_{L"DLM", std::make_shared<FakeSystem>()};
 };
 
 TEST_F(TemplateValuesTest, IdentityValuesComeFromTheSettings) {

@@ -1,6 +1,7 @@
 #include "app/ConfigurationManager.h"
 
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -23,7 +24,8 @@ protected:
 };
 
 TEST_F(ConfigurationManagerTest, DlmDefaults) {
-    const ConfigurationManager settings(L"DLM", system_);
+    const ConfigurationManager settings(L"DLM",
+                                        std::make_shared<testing_support::FakeSystem>(system_));
     EXPECT_EQ(settings.wizardType, 1);
     EXPECT_FALSE(settings.btPageSet);
     EXPECT_FALSE(settings.btClassicOptions);
@@ -48,7 +50,8 @@ TEST_F(ConfigurationManagerTest, DlmDefaults) {
 }
 
 TEST_F(ConfigurationManagerTest, EndpointsShareTheContentHostAndKeepTheirPaths) {
-    const ConfigurationManager settings(L"DLM", system_);
+    const ConfigurationManager settings(L"DLM",
+                                        std::make_shared<testing_support::FakeSystem>(system_));
     const std::wstring host = settings.configUrl.substr(0, settings.configUrl.size() - 2);
     EXPECT_EQ(host.rfind(L"https://", 0), 0u);
     EXPECT_EQ(settings.configUrl, host + L"/o");
@@ -61,11 +64,17 @@ TEST_F(ConfigurationManagerTest, EndpointsShareTheContentHostAndKeepTheirPaths) 
 
 TEST_F(ConfigurationManagerTest, ProgramVersionIsTheFourHalvesOfTheFileVersion) {
     system_.fileVersion = platform::FileVersion{(3u << 16) | 2u, (1u << 16) | 57382u};
-    EXPECT_EQ(ConfigurationManager(L"DLM", system_).programVersion, L"3.2.1.57382");
+    EXPECT_EQ(ConfigurationManager(L"DLM", std::make_shared<testing_support::FakeSystem>(system_))
+                  .programVersion,
+              L"3.2.1.57382");
     system_.fileVersion = platform::FileVersion{0xFFFFFFFFu, 0};
-    EXPECT_EQ(ConfigurationManager(L"DLM", system_).programVersion, L"65535.65535.0.0");
+    EXPECT_EQ(ConfigurationManager(L"DLM", std::make_shared<testing_support::FakeSystem>(system_))
+                  .programVersion,
+              L"65535.65535.0.0");
     system_.fileVersion.reset();
-    EXPECT_EQ(ConfigurationManager(L"DLM", system_).programVersion, L"");
+    EXPECT_EQ(ConfigurationManager(L"DLM", std::make_shared<testing_support::FakeSystem>(system_))
+                  .programVersion,
+              L"");
 }
 
 TEST_F(ConfigurationManagerTest, DownloadFolderFallsBackInOrder) {
@@ -85,14 +94,19 @@ TEST_F(ConfigurationManagerTest, DownloadFolderFallsBackInOrder) {
         if (c.documents) system.knownFolders[KnownFolder::Documents] = L"documents";
         if (c.temp) system.tempPath = L"temp";
         system.createFolderFails = true;
-        EXPECT_EQ(ConfigurationManager(L"DLM", system).downloadFolder, c.expected);
+        EXPECT_EQ(
+            ConfigurationManager(L"DLM", std::make_shared<testing_support::FakeSystem>(system))
+                .downloadFolder,
+            c.expected);
     }
 }
 
 TEST_F(ConfigurationManagerTest, DlmMakesAFreshTemporaryFolder) {
     system_.knownFolders[KnownFolder::Downloads] = L"downloads";
-    const ConfigurationManager first(L"DLM", system_);
-    const ConfigurationManager second(L"DLM", system_);
+    const ConfigurationManager first(L"DLM",
+                                     std::make_shared<testing_support::FakeSystem>(system_));
+    const ConfigurationManager second(L"DLM",
+                                      std::make_shared<testing_support::FakeSystem>(system_));
     EXPECT_TRUE(std::filesystem::is_directory(first.tempFolder));
     EXPECT_EQ(std::filesystem::path(first.tempFolder).parent_path(), temp_.Path());
     EXPECT_EQ(std::filesystem::path(first.tempFolder).filename().wstring().rfind(L"ISV", 0), 0u);
@@ -101,7 +115,8 @@ TEST_F(ConfigurationManagerTest, DlmMakesAFreshTemporaryFolder) {
 }
 
 TEST_F(ConfigurationManagerTest, IsvDownloadsIntoTheTemporaryFolder) {
-    const ConfigurationManager settings(L"ISV", system_);
+    const ConfigurationManager settings(L"ISV",
+                                        std::make_shared<testing_support::FakeSystem>(system_));
     EXPECT_EQ(settings.wizardType, 2);
     EXPECT_EQ(settings.productName, L"Quorvane");
     EXPECT_TRUE(std::filesystem::is_directory(settings.tempFolder));
@@ -122,16 +137,22 @@ TEST_F(ConfigurationManagerTest, WithoutATemporaryFolderBothFoldersStayEmpty) {
         FakeSystem system;
         system.tempPath = c.tempPath;
         system.createFolderFails = c.createFails;
-        const ConfigurationManager isv(L"ISV", system);
+        const ConfigurationManager isv(L"ISV",
+                                       std::make_shared<testing_support::FakeSystem>(system));
         EXPECT_EQ(isv.tempFolder, L"") << c.why;
         EXPECT_EQ(isv.downloadFolder, L"") << c.why;
-        EXPECT_EQ(ConfigurationManager(L"DLM", system).tempFolder, L"") << c.why;
+        EXPECT_EQ(
+            ConfigurationManager(L"DLM", std::make_shared<testing_support::FakeSystem>(system))
+                .tempFolder,
+            L"")
+            << c.why;
     }
 }
 
 TEST_F(ConfigurationManagerTest, UnknownPageSetIsReportedAndLeftUnset) {
     testing_support::RecordingMessageBoxes boxes;
-    const ConfigurationManager settings(L"XYZ", system_);
+    const ConfigurationManager settings(L"XYZ",
+                                        std::make_shared<testing_support::FakeSystem>(system_));
     EXPECT_EQ(settings.wizardType, 0);
     EXPECT_EQ(settings.downloadFolder, L"");
     EXPECT_EQ(settings.tempFolder, L"");
@@ -149,7 +170,8 @@ TEST(WizardTypeTest, MapsPageSetNamesExactly) {
 TEST(ConfigurationManagerInstanceTest, ConcurrentFirstCallsShareOneObject) {
     std::vector<std::shared_ptr<ConfigurationManager>> seen(8);
     std::vector<std::thread> threads;
-    for (auto& slot : seen) threads.emplace_back([&slot] { slot = ConfigurationManager::Instance(); });
+    for (auto& slot : seen)
+        threads.emplace_back([&slot] { slot = ConfigurationManager::Instance(); });
     for (auto& thread : threads) thread.join();
     for (const auto& instance : seen) EXPECT_EQ(instance, seen.front());
     EXPECT_EQ(seen.front()->wizardType, 1);  // this build's page set

@@ -57,28 +57,17 @@ EligibilityTest::EligibilityTest() {
 #ifndef _WIN32
     UseRegistry("");
 #endif
-    ConfigurationManager& s = settings();
-    savedWizardType_ = s.wizardType;
-    savedAllowance_ = s.extraOfferAllowance;
-    savedAccepted_ = s.acceptedOfferCount;
-    savedMaxOffers_ = s.maxOffers;
-    savedProgramVersion_ = s.programVersion;
-    savedProductCh_ = s.productCh;
-    s.wizardType = kWizardTypeIsv;
-    s.extraOfferAllowance = 0;
-    s.acceptedOfferCount = 0;
-    s.programVersion = L"2.1.0.0";
-    s.productCh = L"";
+    // The settings of this machine, with a known identity.
+    settings_ = std::make_unique<ConfigurationManager>(L"ISV", system_);
+    settings_->userId = "U-1";
+    settings_->sessionId = "20261210153000";
+    settings_->countryCode = "DE";
+    settings_->publisherId = "pub-3";
+    settings_->programVersion = L"2.1.0.0";
 }
 
 EligibilityTest::~EligibilityTest() {
-    ConfigurationManager& s = settings();
-    s.wizardType = savedWizardType_;
-    s.extraOfferAllowance = savedAllowance_;
-    s.acceptedOfferCount = savedAccepted_;
-    s.maxOffers = savedMaxOffers_;
-    s.programVersion = savedProgramVersion_;
-    s.productCh = savedProductCh_;
+    settings_.reset();
     services_.reset();
 }
 

@@ -46,7 +46,7 @@ protected:
                                         int maxOffers = 10);
 
     ConfigurationManager& settings() {
-        return packageSettings_.settings();
+        return *settings_;
     }
 
     // The root the free space of the default user's desktop volume is asked for: the drive on
@@ -62,13 +62,7 @@ protected:
 private:
     std::shared_ptr<testing_support::CountingRegistry> registry_;
     std::optional<testing_support::ScopedServices> services_;
-    testing_support::ScopedPackageSettings packageSettings_;
-    int savedWizardType_ = 0;
-    int savedAllowance_ = 0;
-    int savedAccepted_ = 0;
-    int savedMaxOffers_ = 0;
-    std::wstring savedProgramVersion_;
-    std::wstring savedProductCh_;
+    std::unique_ptr<ConfigurationManager> settings_;
 };
 
 }  // namespace eligibility_test

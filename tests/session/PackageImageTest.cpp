@@ -39,7 +39,7 @@ protected:
         offer["ps"]["i"] = name;
         auto package = testing_support::MakeOffer(offer);
         std::promise<void> done;
-        package->DownloadImage([&done] { done.set_value(); });
+        package->DownloadImage(settings_->settings(), [&done] { done.set_value(); });
         EXPECT_EQ(done.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
         return package;
     }
@@ -60,9 +60,10 @@ TEST_F(PackageImageTest, MissingImageLeavesNoneAndStillCompletes) {
 }
 
 TEST_F(PackageImageTest, MainProductHasNoImageToFetch) {
-    const auto main = Package::CreateMain(BuildApiRequestBase(), "p", "", "P", "");
+    const auto main =
+        Package::CreateMain(settings_->settings(), BuildApiRequestBase(), "p", "", "P", "");
     bool done = false;
-    main->DownloadImage([&done] { done = true; });
+    main->DownloadImage(settings_->settings(), [&done] { done = true; });
     EXPECT_TRUE(done);
     EXPECT_TRUE(server().Log().empty());
 }

@@ -180,8 +180,8 @@ TEST_F(PackageTest, OfferEventParametersNameTheOfferAndItsPlace) {
 }
 
 TEST_F(PackageTest, MainProductEventParametersCarryTheProductTitle) {
-    const auto main =
-        Package::CreateMain(BuildApiRequestBase(), "Quorvane Player", "cfl", "Player", "ch");
+    const auto main = Package::CreateMain(*ConfigurationManager::Instance(), BuildApiRequestBase(),
+                                          "Quorvane Player", "cfl", "Player", "ch");
     EXPECT_TRUE(main->isMain);
     EXPECT_EQ(main->index, 0);
     EXPECT_EQ(main->eventParams.at("5"), "Quorvane Player");

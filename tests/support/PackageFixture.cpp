@@ -55,7 +55,8 @@ void ScopedPackageSettings::Restore(ConfigurationManager& settings, const Saved&
 }
 
 std::shared_ptr<Package> MakeOffer(const nlohmann::json& offer, int index) {
-    return Package::CreateOffer(BuildApiRequestBase(), offer, "", index);
+    return Package::CreateOffer(*ConfigurationManager::Instance(), BuildApiRequestBase(), offer, "",
+                                index);
 }
 
 }  // namespace testing_support

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 #include <nlohmann/json.hpp>
 
@@ -29,7 +28,7 @@ private:
     struct Saved {
         std::string userId, sessionId, countryCode, publisherId, productCb;
         std::wstring accountName, productId, productName, eventUrl, contentBaseUrl;
-        std::unordered_map<std::string, std::wstring> placeholders;
+        FolderPlaceholderMap placeholders;
         bool placeholdersReady = false;
     };
     static Saved Save(const ConfigurationManager& settings);
