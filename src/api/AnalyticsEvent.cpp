@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <exception>
 
 #include "api/TarnwickException.h"
@@ -17,9 +16,6 @@ const char* const kTableName = "zb_analytics";
 
 constexpr std::array<std::int32_t, 5> kTerminalCodes{kEventFailed, kEventNotShown, kEventDelivered,
                                                      kEventDeclined, kEventWizardClosed};
-
-constexpr std::int32_t kFirstSuccessStatus = 200;
-constexpr std::int32_t kLastSuccessStatus = 399;
 
 }  // namespace
 
@@ -53,8 +49,8 @@ bool DeliverEvent(const std::string& body, const HttpHeaders& headers) {
             // Nobody answered: trying again at once would meet the same silence.
             return false;
         }
-        if (status >= kFirstSuccessStatus && status <= kLastSuccessStatus) return true;
-        platform::GetClock()->Sleep(std::chrono::milliseconds(kEventRetryPauseMs));
+        if (IsSuccessStatus(status)) return true;
+        platform::GetClock()->Sleep(kPauseAfterRefusedStatus);
     }
     return false;
 }

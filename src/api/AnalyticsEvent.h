@@ -22,7 +22,6 @@ inline constexpr const char* kEventReasonKey = "13";
 
 // How many times an event is posted, and the pause after each failed post.
 inline constexpr int kEventAttempts = 2;
-inline constexpr std::int32_t kEventRetryPauseMs = 5000;
 
 // Codes after whose delivery a package reports nothing more.
 bool IsTerminalEventCode(std::int32_t code);
@@ -35,7 +34,7 @@ std::string BuildEventBody(nlohmann::json parameters, std::int32_t code,
                            const nlohmann::json& extra);
 
 // Posts `body` to the settings' event address with `headers`, up to kEventAttempts times,
-// pausing kEventRetryPauseMs after every refused attempt. A status from 200 to 399 is a
+// pausing kPauseAfterRefusedStatus after every refused attempt. A status from 200 to 399 is a
 // delivery; a post that cannot be made at all (no connection, no response) ends the attempts
 // at once. Returns whether the event was delivered; never throws.
 bool DeliverEvent(const std::string& body, const HttpHeaders& headers);

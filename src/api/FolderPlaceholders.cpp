@@ -1,7 +1,9 @@
 #include "api/FolderPlaceholders.h"
 
+#include "platform/FilePath.h"
 #include "platform/Services.h"
 #include "platform/TextCodec.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -13,16 +15,8 @@ const char* const kCommonPf32Key = "commonpf32";
 const char* const kCommonPf64Key = "commonpf64";
 const wchar_t* const kTempFolderPrefix = L"ISV";
 
-// The platform's path buffers hold this many characters, the terminating zero included.
-constexpr std::size_t kMaxPath = 260;
-
 std::wstring Placeholder(const std::string& key) {
     return L"{" + platform::DecodeUtf8(key).value_or(std::wstring()) + L"}";
-}
-
-bool IsWow64(const platform::System& system) {
-    bool wow64 = false;
-    return system.IsWow64Process(wow64) && wow64;
 }
 
 void ReplaceAll(std::wstring& text, const std::wstring& placeholder, const std::wstring& value) {
@@ -37,7 +31,7 @@ void ReplaceAll(std::wstring& text, const std::wstring& placeholder, const std::
 FolderPlaceholderMap MakeFolderPlaceholders(const platform::System& system) {
     FolderPlaceholderMap placeholders;
     placeholders.emplace(kCommonPfKey,
-                         Placeholder(IsWow64(system) ? kCommonPf64Key : kCommonPf32Key));
+                         Placeholder(platform::IsWow64(system) ? kCommonPf64Key : kCommonPf32Key));
     const auto known = [&system](platform::KnownFolder folder) {
         return system.GetKnownFolderPath(folder, false).value_or(std::wstring());
     };
@@ -45,10 +39,10 @@ FolderPlaceholderMap MakeFolderPlaceholders(const platform::System& system) {
     placeholders.emplace(kCommonAppDataKey, known(platform::KnownFolder::RoamingAppData));
     placeholders.emplace(kProgramDataKey, known(platform::KnownFolder::ProgramData));
     placeholders.emplace(kCommonPf32Key, known(platform::KnownFolder::ProgramFilesX86));
-    if (IsWow64(system)) {
+    if (platform::IsWow64(system)) {
         const std::optional<std::wstring> folder =
             system.GetEnvironmentVariable(platform::kProgramW6432Variable);
-        if (folder && !folder->empty() && folder->size() < kMaxPath) {
+        if (folder && !folder->empty() && folder->size() < platform::kMaxPath) {
             placeholders.emplace(kCommonPf64Key, *folder);
         }
     }
@@ -75,7 +69,7 @@ std::wstring GetKnownFolder(platform::KnownFolder folder, bool defaultUser) {
 
 std::wstring CreateUniqueTempFolder(const platform::System& system) {
     const std::optional<std::wstring> temp = system.GetTempPath();
-    if (!temp || temp->empty() || temp->size() >= kMaxPath) return {};
+    if (!temp || temp->empty() || temp->size() >= platform::kMaxPath) return {};
     return system.CreateUniqueFolder(*temp, kTempFolderPrefix).value_or(std::wstring());
 }
 

@@ -4,6 +4,7 @@
 
 #include "api/TarnwickException.h"
 #include "platform/Services.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -19,9 +20,14 @@ bool IsWindows7WithoutServicePack() {
 
 }  // namespace
 
+bool IsSuccessStatus(std::int32_t status) {
+    return status >= 200 && status <= 399;
+}
+
 bool IsWindowsVersionOrGreater(std::uint16_t major, std::uint16_t minor,
                                std::uint16_t servicePackMajor) {
-    return platform::GetSystem()->VerifyVersionInfo(major, minor, servicePackMajor);
+    return platform::IsWindowsVersionOrGreater(*platform::GetSystem(), major, minor,
+                                               servicePackMajor);
 }
 
 bool SendHttpsPost(const std::wstring& path, const std::wstring& host, const std::string& body,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,11 @@ bool PostJson(const std::wstring& url, const std::string& body, HttpHeaders head
 // "Content-Type". Only the body up to its first NUL is sent.
 bool SendHttpsPost(const std::wstring& path, const std::wstring& host, const std::string& body,
                    HttpHeaders headers, std::string& response, std::int32_t& status);
+
+// Every exchange with the API takes a status from 200 to 399 as its answer; any other status is
+// refused and may be tried again, after kPauseAfterRefusedStatus.
+bool IsSuccessStatus(std::int32_t status);
+inline constexpr std::chrono::milliseconds kPauseAfterRefusedStatus{5000};
 
 // True when the running system is at least major.minor with that service-pack major.
 bool IsWindowsVersionOrGreater(std::uint16_t major, std::uint16_t minor,

@@ -5,6 +5,7 @@
 #include "api/TextConversion.h"
 #include "app/ConfigurationManager.h"
 #include "platform/Services.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -14,8 +15,7 @@ constexpr int kFirstCommonKey = 0;
 constexpr int kLastCommonKey = 22;
 
 std::string Wow64Flag() {
-    bool wow64 = false;
-    return platform::GetSystem()->IsWow64Process(wow64) && wow64 ? "1" : "0";
+    return platform::IsWow64(*platform::GetSystem()) ? "1" : "0";
 }
 
 }  // namespace

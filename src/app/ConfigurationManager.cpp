@@ -1,12 +1,12 @@
 #include "app/ConfigurationManager.h"
 
-#include <filesystem>
 #include <map>
 
 #include "api/FileVersionText.h"
 #include "api/FolderPlaceholders.h"
 #include "api/Identity.h"
 #include "app/BuildConstants.h"
+#include "platform/FilePath.h"
 #include "platform/Services.h"
 #include "ui/MessageBoxes.h"
 
@@ -20,11 +20,6 @@ const Colour kAccentColour{2, 119, 189};
 
 std::wstring HttpsUrl(const std::wstring& host, const std::wstring& path) {
     return L"https://" + host + path;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_directory(std::filesystem::path(path), error);
 }
 
 // Downloads, else Documents, else the temporary directory, else the drive root.
@@ -83,11 +78,11 @@ ConfigurationManager::ConfigurationManager(const std::wstring& wizardTypeName,
     if (wizardType == kWizardTypeDlm) {
         downloadFolder = ResolveDownloadFolder(system);
         const std::wstring folder = CreateTemporaryFolder(system);
-        if (IsDirectory(folder)) tempFolder = folder;
+        if (platform::IsDirectory(folder)) tempFolder = folder;
     } else if (wizardType == kWizardTypeIsv) {
         productName = kIsvProductName;
         const std::wstring folder = CreateTemporaryFolder(system);
-        if (IsDirectory(folder)) {
+        if (platform::IsDirectory(folder)) {
             downloadFolder = folder;
             tempFolder = folder;
         } else {

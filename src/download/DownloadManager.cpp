@@ -18,14 +18,6 @@ constexpr const wchar_t* kInvalidPath = L"Invalid path";
 // The fallback waits a moment: a server that just failed may be back.
 constexpr std::chrono::milliseconds kFallbackPause{2000};
 
-// The longest path, terminating NUL included, that the platform's path functions build.
-constexpr std::size_t kMaxPath = 260;
-
-bool IsDirectory(const std::wstring& folder) {
-    std::error_code error;
-    return !folder.empty() && std::filesystem::is_directory(platform::ToFsPath(folder), error);
-}
-
 // A name from the configuration or a URL must stay inside the chosen folder.
 bool StaysInFolder(const std::wstring& name) {
     return name.find_first_of(L"/\\") == std::wstring::npos && name != L"." && name != L"..";
@@ -93,7 +85,7 @@ std::wstring DownloadManager::ResolveTargetPath(const std::wstring& fileName,
     const std::shared_ptr<ConfigurationManager> settings = ConfigurationManager::Instance();
     const std::wstring folder =
         useTemporaryFolder ? settings->tempFolder : settings->downloadFolder;
-    if (!IsDirectory(folder)) {
+    if (!platform::IsDirectory(folder)) {
         ui::GetMessageBoxes()->Show(kInvalidPath, L"", ui::kMbOk);
         return {};
     }
@@ -101,7 +93,7 @@ std::wstring DownloadManager::ResolveTargetPath(const std::wstring& fileName,
     std::wstring path = folder;
     if (path.back() != L'/' && path.back() != L'\\') path += platform::kPathSeparator;
     path += fileName;
-    if (path.size() >= kMaxPath) return {};
+    if (path.size() >= platform::kMaxPath) return {};
     return path;
 }
 

@@ -10,6 +10,7 @@
 #include "download/TransferFailure.h"
 #include "platform/Services.h"
 #include "platform/TextCodec.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -82,11 +83,6 @@ WinHttpDownloader::StatusClass WinHttpDownloader::ClassifyStatus(std::uint32_t s
     return StatusClass::Refused;
 }
 
-bool WinHttpDownloader::IsWindowsVersionOrGreater(std::uint32_t major, std::uint32_t minor,
-                                                  std::uint16_t servicePackMajor) const {
-    return system_->VerifyVersionInfo(major, minor, servicePackMajor);
-}
-
 void WinHttpDownloader::FailWithLastError(const char* format) const {
     const std::uint32_t error = winHttp_->GetLastError();
     throw TransferFailure(SystemErrorText(format, error, winHttp_->FormatMessage(error)));
@@ -95,14 +91,7 @@ void WinHttpDownloader::FailWithLastError(const char* format) const {
 WinHttpDownloader::Exchange WinHttpDownloader::Open(const std::wstring& url,
                                                     const RequestStyle& style,
                                                     int& redirects) const {
-    // SSL 3.0 and TLS 1.0 everywhere; TLS 1.1 and 1.2 from Windows 7 with its first service
-    // pack on, where the system has them.
-    std::uint32_t protocols =
-        platform::kWinHttpSecureProtocolSsl3 | platform::kWinHttpSecureProtocolTls1;
-    if (IsWindowsVersionOrGreater(6, 1, 1)) {
-        protocols |=
-            platform::kWinHttpSecureProtocolTls1_1 | platform::kWinHttpSecureProtocolTls1_2;
-    }
+    const std::uint32_t protocols = platform::WinHttpSecureProtocolsFor(*system_);
 
     std::wstring current = url;
     bool secure = false;
@@ -182,12 +171,8 @@ DownloadResult WinHttpDownloader::DownloadFile(
     DownloadResult result{false, L""};
     TargetFile file(files_, target);
     try {
-        // Windows 7 takes its proxy from the default settings; older and newer systems detect it.
-        const bool windows7Only =
-            IsWindowsVersionOrGreater(6, 1, 0) && !IsWindowsVersionOrGreater(6, 2, 0);
         RequestStyle style;
-        style.accessType = windows7Only ? platform::kWinHttpAccessTypeDefaultProxy
-                                        : platform::kWinHttpAccessTypeAutomaticProxy;
+        style.accessType = platform::WinHttpAccessTypeFor(*system_);
         int redirects = 0;
         const Exchange exchange = Open(url, style, redirects);
 

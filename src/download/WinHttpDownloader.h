@@ -49,8 +49,6 @@ private:
     void ReadBody(platform::WinHttpRequest& request,
                   const std::function<void(const char*, std::uint32_t)>& sink) const;
     [[noreturn]] void FailWithLastError(const char* format) const;
-    bool IsWindowsVersionOrGreater(std::uint32_t major, std::uint32_t minor,
-                                   std::uint16_t servicePackMajor) const;
 
     DownloadManager& manager_;
     std::shared_ptr<const platform::WinHttp> winHttp_;

@@ -4,6 +4,7 @@
 #include "eligibility/RegistryAccess.h"
 #include "eligibility/RejectionReasons.h"
 #include "platform/Services.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ const wchar_t* const kAppPathsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 
 void OfferFilter::BuildAppPathsIndex() {
     std::vector<platform::RegSam> views = {0};
-    if (win32::IsWow64()) views.push_back(platform::kKeyWow6464Key);
+    if (platform::IsWow64(*platform::GetSystem())) views.push_back(platform::kKeyWow6464Key);
     for (const platform::Hkey root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
         for (const platform::RegSam view : views) {
             try {

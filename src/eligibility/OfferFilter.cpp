@@ -4,6 +4,7 @@
 #include "app/ConfigurationManager.h"
 #include "eligibility/RejectionReasons.h"
 #include "platform/Services.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ bool OfferFilter::Evaluate(const std::shared_ptr<Package>& shared, const Package
     }
     if (package.needs64Bit) {
         // This is a 32-bit program: running under WOW64 is the sign of 64-bit Windows.
-        bool wow64 = false;
-        if (!platform::GetSystem()->IsWow64Process(wow64) || !wow64) {
+        if (!platform::IsWow64(*platform::GetSystem())) {
             Reject(package, reasons::kNeeds64Bit);
             return false;
         }

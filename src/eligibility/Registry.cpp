@@ -2,6 +2,7 @@
 
 #include "api/WideText.h"
 #include "platform/Services.h"
+#include "platform/WindowsVersion.h"
 
 namespace win32 {
 namespace {
@@ -47,11 +48,8 @@ bool CachedKeyExists(const std::wstring& path, SubkeyCache& cache) {
 }
 
 bool PlainKeyExists(const std::wstring& path) {
-    const std::size_t slash = path.find(L'\\');
-    const platform::Hkey root = RootHandle(path.substr(0, slash));
-    const std::wstring keyPath = slash == std::wstring::npos ? L"" : path.substr(slash + 1);
     try {
-        const RegistryKey key = OpenKey(root, keyPath, platform::kKeyRead);
+        const RegistryKey key = OpenFullPath(path, platform::kKeyRead);
         return true;
     } catch (const RegistryError&) {
         return false;
@@ -61,7 +59,7 @@ bool PlainKeyExists(const std::wstring& path) {
 std::vector<std::wstring> ValueCandidates(const std::wstring& rootName,
                                           const std::wstring& keyPath) {
     std::vector<std::wstring> candidates = {rootName + L"\\" + keyPath};
-    if (IsWow64() && keyPath.starts_with(kSoftware)) {
+    if (platform::IsWow64(*platform::GetSystem()) && keyPath.starts_with(kSoftware)) {
         candidates.push_back(rootName + L"\\" + std::wstring(kSoftware) + L"\\" +
                              std::wstring(kWow64Node) + keyPath.substr(kSoftware.size()));
     }
@@ -74,11 +72,8 @@ bool ReadCandidate(std::wstring path, const std::wstring& valueName, std::wstrin
     if (!KeyExists(path, cache)) return false;
     platform::RegSam access = platform::kKeyRead;
     if (SelectView(path, access)) return false;
-    const std::size_t slash = path.find(L'\\');
-    const platform::Hkey root = RootHandle(path.substr(0, slash));
-    const std::wstring keyPath = slash == std::wstring::npos ? L"" : path.substr(slash + 1);
     try {
-        const RegistryKey key = OpenKey(root, keyPath, access);
+        const RegistryKey key = OpenFullPath(path, access);
         if (!ValueExists(key, valueName)) return false;
         switch (GetValueType(key, valueName)) {
             case platform::kRegSz:
@@ -100,11 +95,6 @@ bool ReadCandidate(std::wstring path, const std::wstring& valueName, std::wstrin
 
 }  // namespace
 
-bool IsWow64() {
-    bool wow64 = false;
-    return platform::GetSystem()->IsWow64Process(wow64) && wow64;
-}
-
 std::vector<std::wstring> ExpandRulePath(const std::wstring& path) {
     if (path.empty()) return {};
     if (path.starts_with(L"hk")) {
@@ -119,24 +109,30 @@ std::vector<std::wstring> ExpandRulePath(const std::wstring& path) {
     }
     std::vector<std::wstring> paths;
     for (const std::wstring& root : SoftwareRoots()) paths.push_back(root + path);
-    if (IsWow64()) {
+    if (platform::IsWow64(*platform::GetSystem())) {
         for (const std::wstring& root : Wow64SoftwareRoots()) paths.push_back(root + path);
     }
     return paths;
+}
+
+RegistryKey OpenFullPath(const std::wstring& path, platform::RegSam access) {
+    const std::size_t slash = path.find(L'\\');
+    const platform::Hkey root = RootHandle(path.substr(0, slash));
+    return OpenKey(root, slash == std::wstring::npos ? L"" : path.substr(slash + 1), access);
 }
 
 bool SelectView(std::wstring& path, platform::RegSam& access) {
     if (!StartsWithSoftwareRoot(path)) return false;
     const std::vector<std::wstring> segments = SplitWide(path, L'\\');
     if (segments.size() > 2 && segments[2] == kWow64Node) {
-        if (!IsWow64()) return true;
+        if (!platform::IsWow64(*platform::GetSystem())) return true;
         // The 32-bit view is the default view of the 32-bit process: no view bits.
         const std::wstring marker = std::wstring(kWow64Node) + L"\\";
         const std::size_t found = path.find(marker);
         if (found != std::wstring::npos) path.erase(found, marker.size());
         return false;
     }
-    if (IsWow64()) access |= platform::kKeyWow6464Key;
+    if (platform::IsWow64(*platform::GetSystem())) access |= platform::kKeyWow6464Key;
     return false;
 }
 

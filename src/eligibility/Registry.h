@@ -28,6 +28,11 @@ using SubkeyCache = std::map<
 // current user, and under WOW64 also for their wow6432node branches.
 std::vector<std::wstring> ExpandRulePath(const std::wstring& path);
 
+// Opens the key of a full path: a long root name, a backslash and the key path below it. A
+// root name that is not one of RootHandles raises std::out_of_range (see RootHandle); a key
+// that cannot be opened raises RegistryError.
+RegistryKey OpenFullPath(const std::wstring& path, platform::RegSam access);
+
 // Adjusts a full path and an access mask to the view the path names. True when the path
 // cannot exist on this machine (a wow6432node path on 32-bit Windows) and must be skipped.
 bool SelectView(std::wstring& path, platform::RegSam& access);
@@ -42,8 +47,5 @@ bool KeyExists(const std::wstring& path, SubkeyCache& cache);
 // with `text` empty, when no candidate yields text.
 bool ReadValueAsText(const std::wstring& rootName, const std::wstring& keyPath,
                      const std::wstring& valueName, std::wstring& text, SubkeyCache& cache);
-
-// Whether the running process is a 32-bit one on 64-bit Windows; a failing query counts as no.
-bool IsWow64();
 
 }  // namespace win32

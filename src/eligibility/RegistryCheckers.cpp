@@ -22,12 +22,9 @@ std::optional<win32::RegistryKey> OpenCandidateKey(std::wstring keyPath,
     if (!win32::KeyExists(keyPath, cache)) return std::nullopt;
     platform::RegSam access = platform::kKeyRead;
     if (win32::SelectView(keyPath, access)) return std::nullopt;
-    const std::size_t slash = keyPath.find(L'\\');
-    const auto root = win32::RootHandles().find(keyPath.substr(0, slash));
-    if (root == win32::RootHandles().end()) return std::nullopt;
-    const std::wstring subKey = slash == std::wstring::npos ? L"" : keyPath.substr(slash + 1);
+    // A key that exists has a known root.
     try {
-        return win32::OpenKey(root->second, subKey, access);
+        return win32::OpenFullPath(keyPath, access);
     } catch (const win32::RegistryError&) {
         return std::nullopt;
     }

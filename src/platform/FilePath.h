@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -7,6 +8,12 @@ namespace platform {
 
 // The character that separates the folders of a path on this platform.
 extern const wchar_t kPathSeparator;
+
+// The platform's path buffers hold this many characters, the terminating NUL included.
+inline constexpr std::size_t kMaxPath = 260;
+
+// Whether `path` names an existing folder; an empty path names none.
+bool IsDirectory(const std::wstring& path);
 
 // A wide path as the standard file system library takes it. On Linux the library would convert
 // wide text through the C locale, which knows only ASCII; file names there are UTF-8.

@@ -1,6 +1,5 @@
 #include "session/ApiManager.h"
 
-#include <chrono>
 #include <string>
 
 #include "api/HttpClient.h"
@@ -15,9 +14,6 @@ namespace {
 
 const char* const kProtocolVersion = "0.1";
 constexpr int kMaxAttempts = 3;
-constexpr std::chrono::milliseconds kPauseAfterFailedAttempt{5000};
-
-bool IsSuccessStatus(std::int32_t status) { return status >= 200 && status <= 399; }
 
 }  // namespace
 
@@ -52,7 +48,7 @@ nlohmann::json ApiManager::RequestConfiguration() const {
         // A transport failure leaves at once; only answers with a bad status are retried.
         PostJson(settings->configUrl, body.dump(), {}, response, status);
         if (IsSuccessStatus(status)) break;
-        platform::GetClock()->Sleep(kPauseAfterFailedAttempt);
+        platform::GetClock()->Sleep(kPauseAfterRefusedStatus);
     }
 
     if (response.empty()) throw TarnwickException();

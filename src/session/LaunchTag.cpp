@@ -1,10 +1,10 @@
 #include "session/LaunchTag.h"
 
+#include "platform/FilePath.h"
 #include "platform/Services.h"
 
 namespace {
 
-constexpr std::size_t kModulePathCapacity = 260;
 constexpr std::size_t kTagLength = 7;
 
 }  // namespace
@@ -20,5 +20,5 @@ std::wstring LaunchTagFromPath(const std::wstring& path) {
 }
 
 std::wstring GetLaunchTag() {
-    return LaunchTagFromPath(platform::GetSystem()->GetModuleFileName(kModulePathCapacity));
+    return LaunchTagFromPath(platform::GetSystem()->GetModuleFileName(platform::kMaxPath));
 }

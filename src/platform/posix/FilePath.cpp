@@ -47,6 +47,11 @@ std::wstring FromFsPath(const std::filesystem::path& path) {
     return DecodeUtf8(path.native()).value_or(std::wstring());
 }
 
+bool IsDirectory(const std::wstring& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(ToFsPath(path), error);
+}
+
 std::wstring VolumeRootOf(const std::wstring& path) {
     if (!path.empty()) return path;
     // A user without a home folder still has the volume of the file system root.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/TextCodec.h"
+#include "platform/WindowsVersion.h"
 #include "platform/win32/WinHttpHandle.h"
 
 namespace platform::win32 {
@@ -26,15 +27,6 @@ const wchar_t* const kHeaderSeparator = L": ";
 constexpr INTERNET_PORT kHttpsPort = INTERNET_DEFAULT_HTTPS_PORT;
 static_assert(kHttpsPort == 443);
 
-// SSL 3.0 and TLS 1.0 are offered everywhere; TLS 1.1 and 1.2 only from Windows 7 with its
-// first service pack on, where the system has them.
-constexpr DWORD kBaseProtocols =
-    WINHTTP_FLAG_SECURE_PROTOCOL_SSL3 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1;
-constexpr DWORD kNewerProtocols =
-    WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
-static_assert(kBaseProtocols == 0xA0 && kNewerProtocols == 0xA00);
-static_assert(WINHTTP_OPTION_SECURE_PROTOCOLS == 84);
-static_assert(WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY == 4 && WINHTTP_ACCESS_TYPE_DEFAULT_PROXY == 0);
 // The structure the URL splitter takes is 60 bytes long in the 32-bit program.
 static_assert(sizeof(void*) != 4 || sizeof(URL_COMPONENTS) == 60);
 
@@ -49,20 +41,6 @@ void PrintDiagnostic(const wchar_t* format, Values... values) {
 
 std::wstring Piece(const wchar_t* text, DWORD length) {
     return text != nullptr ? std::wstring(text, length) : std::wstring();
-}
-
-// Windows 7 takes its proxy from the default settings; older and newer systems detect it.
-DWORD ChooseAccessType(const System& system) {
-    if (!system.VerifyVersionInfo(6, 1, 0) || system.VerifyVersionInfo(6, 2, 0)) {
-        return WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY;
-    }
-    return WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
-}
-
-DWORD ChooseSecureProtocols(const System& system) {
-    DWORD protocols = kBaseProtocols;
-    if (system.VerifyVersionInfo(6, 1, 1)) protocols |= kNewerProtocols;
-    return protocols;
 }
 
 // `count` + 1 zeroed bytes, so that the chunk always ends in a NUL; nothing when the memory
@@ -139,10 +117,10 @@ bool WinHttpsClient::SendHttpsPost(const std::wstring& path, const std::wstring&
     // No timeout is set: WinHTTP's own limits apply (60 s to connect, 30 s for each send and
     // receive), and name resolution ends with the system resolver's own time-outs, so no call
     // waits forever.
-    const WinHttpHandle session(::WinHttpOpen(nullptr, ChooseAccessType(*system_),
+    const WinHttpHandle session(::WinHttpOpen(nullptr, WinHttpAccessTypeFor(*system_),
                                               WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return false;
-    DWORD protocols = ChooseSecureProtocols(*system_);
+    DWORD protocols = WinHttpSecureProtocolsFor(*system_);
     if (!::WinHttpSetOption(session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                             sizeof(protocols))) {
         return false;
