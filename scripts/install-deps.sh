@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config clang
+    build-essential cmake ninja-build pkg-config clang ccache tzdata
     nlohmann-json3-dev libcurl4-openssl-dev libssl-dev libboost-dev libtinyxml2-dev libzip-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libicu-dev
     curl nginx ca-certificates

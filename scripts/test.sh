@@ -5,13 +5,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+source scripts/compiler-cache.sh
 
 jobs=$(nproc)
 run_leg() {
     local dir=$1
     shift
     echo "== building $dir"
-    cmake -S . -B "$dir" -G Ninja -DTARNWICK_BUILD_TESTS=ON "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja -DTARNWICK_BUILD_TESTS=ON "${compiler_cache[@]}" "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
     echo "== testing $dir"
     ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 300
@@ -26,7 +27,7 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 # Each parser of outside input gets a short, bounded fuzzing run from its seed corpus.
 echo "== fuzzing"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARNWICK_BUILD_TESTS=OFF -DTARNWICK_BUILD_FUZZERS=ON >/dev/null
+    -DTARNWICK_BUILD_TESTS=OFF -DTARNWICK_BUILD_FUZZERS=ON "${compiler_cache[@]}" >/dev/null
 cmake --build build-fuzz -j "$jobs" --target RegFileFuzz ExpandTemplateFuzz IsUrlFuzz \
     ConfigurationResponseFuzz
 for target in RegFile ExpandTemplate IsUrl ConfigurationResponse; do
@@ -43,3 +44,4 @@ done
 if [[ -f scripts/windows-leg.sh ]]; then
     bash scripts/windows-leg.sh build
 fi
+ccache --show-stats 2>/dev/null | grep -iE '^ *(hits|misses|cache size)|^(cacheable|hits|misses)' || true

@@ -76,7 +76,7 @@ log "packages"
 packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
     wine wine64 wine32:i386 xvfb xauth
-    cmake ninja-build dpkg-dev ca-certificates googletest nlohmann-json3-dev curl
+    cmake ninja-build dpkg-dev ca-certificates googletest nlohmann-json3-dev curl ccache
 )
 installed=$(dpkg-query -W -f='${db:Status-Status}\n' "${packages[@]}" 2> /dev/null |
     grep -c '^installed$' || true)
@@ -105,14 +105,16 @@ else
     log "this machine cannot run 32-bit code: the tests run as 64-bit programs"
 fi
 
+source "$repo/scripts/compiler-cache.sh"
 log "building the 32-bit wizard and tools"
-cmake --preset windows -DTARNWICK_DEB_SOURCE_CACHE="$deps_cache" > /dev/null
+cmake --preset windows -DTARNWICK_DEB_SOURCE_CACHE="$deps_cache" "${compiler_cache[@]}" > /dev/null
 if [[ $test_preset == windows ]]; then
     cmake --build --preset windows --target all tinyxml2
 else
     cmake --build --preset windows --target tarnwick tarnwick-inspect tinyxml2
     log "building the 64-bit test programs"
-    cmake --preset windows-x64 -DTARNWICK_DEB_SOURCE_CACHE="$deps_cache" > /dev/null
+    cmake --preset windows-x64 -DTARNWICK_DEB_SOURCE_CACHE="$deps_cache" "${compiler_cache[@]}" \
+        > /dev/null
     cmake --build --preset windows-x64 --target all
 fi
 test_build=$repo/build-$test_preset
