@@ -29,7 +29,7 @@ void Package::SendEvent(std::int32_t code, const nlohmann::json& extra) {
         });
     } catch (const std::exception&) {
         // No thread to carry it: the event is lost, as an undeliverable one would be.
-        --pendingEvents;
+        if (--pendingEvents == 0) eventsDone.notify_all();
     }
 }
 
