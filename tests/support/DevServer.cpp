@@ -6,17 +6,12 @@
 #include "platform/Services.h"
 
 #ifndef _WIN32
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/posix/CurlHttpsClient.h"
-
-extern char** environ;
+#include "support/DevServerProcess.h"
 #endif
 
 namespace testing_support {
@@ -50,58 +45,24 @@ DevServer::~DevServer() = default;
 
 #else
 
-namespace {
-
-// Starts the service and reads the port it prints; returns its process id.
-pid_t StartServer(const std::string& tlsDir, std::string& logFile, int& port, std::FILE*& output,
-                  std::string& error) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) {
-        error = "pipe failed";
-        return 0;
-    }
-    logFile = tlsDir + "/requests-" + std::to_string(::getpid()) + ".log";
-    const std::string root = std::string(TARNWICK_FIXTURES_DIR) + "/devserver-root";
-    std::vector<std::string> args = {TARNWICK_DEVSERVER_PATH, "--root", root, "--port", "0",
-                                     "--tls-dir", tlsDir, "--log", logFile};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeEnds[1]);
-    if (spawned != 0) {
-        ::close(pipeEnds[0]);
-        error = "could not start " + args[0];
-        return 0;
-    }
-    // Kept open while the service runs: a closed reader would make its next write fail.
-    output = ::fdopen(pipeEnds[0], "r");
-    if (output == nullptr || std::fscanf(output, "port %d", &port) != 1) {
-        error = "the devserver did not report its port";
-    }
-    return pid;
-}
-
-}  // namespace
-
 DevServer::DevServer() {
     if (const char* external = EnvironmentValue("TARNWICK_TEST_DEVSERVER")) {
         port_ = std::atoi(external);
         caFile_ = EnvironmentValue("TARNWICK_TEST_CA") ? EnvironmentValue("TARNWICK_TEST_CA") : "";
     } else {
-        const std::string tlsDir =
-            (std::filesystem::temp_directory_path() / ("tarnwick-test-tls-" + std::to_string(::getuid())))
-                .string();
+        const std::string tlsDir = (std::filesystem::temp_directory_path() /
+                                    ("tarnwick-test-tls-" + std::to_string(::getuid())))
+                                       .string();
         std::filesystem::create_directories(tlsDir);
-        std::string logFile;
-        processId_ = StartServer(tlsDir, logFile, port_, output_, error_);
+        const std::string logFile = tlsDir + "/requests-" + std::to_string(::getpid()) + ".log";
+        const std::string root = std::string(TARNWICK_FIXTURES_DIR) + "/devserver-root";
+        try {
+            process_ = std::make_unique<DevServerProcess>(std::vector<std::string>{
+                "--root", root, "--port", "0", "--tls-dir", tlsDir, "--log", logFile});
+            port_ = process_->WaitForPort();
+        } catch (const std::runtime_error& failure) {
+            error_ = failure.what();
+        }
         caFile_ = tlsDir + "/ca.pem";
     }
     if (!error_.empty()) return;
@@ -112,12 +73,8 @@ DevServer::DevServer() {
 }
 
 DevServer::~DevServer() {
-    if (processId_ > 0) {
-        ::kill(static_cast<pid_t>(processId_), SIGTERM);
-        int status = 0;
-        ::waitpid(static_cast<pid_t>(processId_), &status, 0);
-    }
-    if (output_ != nullptr) std::fclose(output_);
+    // Asked to stop rather than killed: the service closes its connections and exits by itself.
+    if (process_) process_->Terminate();
 }
 
 #endif
@@ -134,9 +91,13 @@ nlohmann::json DevServer::Control(const std::wstring& path, const nlohmann::json
     return nlohmann::json::parse(response);
 }
 
-void DevServer::Reset() { Control(L"/_control/reset", nlohmann::json::object()); }
+void DevServer::Reset() {
+    Control(L"/_control/reset", nlohmann::json::object());
+}
 
-void DevServer::Script(const nlohmann::json& script) { Control(L"/_control/script", script); }
+void DevServer::Script(const nlohmann::json& script) {
+    Control(L"/_control/script", script);
+}
 
 std::vector<nlohmann::json> DevServer::Log() {
     const nlohmann::json entries = Control(L"/_control/log", nlohmann::json::object());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +9,8 @@
 #include "platform/HttpsClient.h"
 
 namespace testing_support {
+
+class DevServerProcess;
 
 // The reference API service the network tests talk to, reached as https://localhost.
 // On Linux each test program starts its own on a free port and maps localhost:443 onto it;
@@ -46,8 +47,9 @@ private:
     std::string error_;
     int port_ = 0;
     std::string caFile_;
-    long processId_ = 0;
-    std::FILE* output_ = nullptr;
+#ifndef _WIN32
+    std::unique_ptr<DevServerProcess> process_;
+#endif
     std::shared_ptr<const platform::HttpsClient> client_;
 };
 

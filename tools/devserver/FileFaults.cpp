@@ -1,19 +1,19 @@
-#include "FileFaults.hpp"
-
-#include "PercentDecode.hpp"
+#include "FileFaults.h"
 
 #include <charconv>
 #include <stdexcept>
 #include <vector>
 
-namespace tarnwick::devserver {
+#include "PercentDecode.h"
+
+namespace devserver {
 
 namespace {
 
 // The largest generated body or piece: enough for any test, small enough for memory.
 const std::size_t kMaxBytes = 256 * 1024 * 1024;
 
-std::vector<std::string> split(const std::string& text, char separator) {
+std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -26,7 +26,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-std::size_t number(const std::string& name, const std::string& value, std::size_t low,
+std::size_t Number(const std::string& name, const std::string& value, std::size_t low,
                    std::size_t high) {
     std::size_t parsed = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), parsed);
@@ -40,46 +40,46 @@ std::size_t number(const std::string& name, const std::string& value, std::size_
 
 }  // namespace
 
-FileFaults parseFileFaults(const std::string& query) {
+FileFaults ParseFileFaults(const std::string& query) {
     FileFaults faults;
     if (query.empty()) {
         return faults;
     }
-    for (const std::string& item : split(query, '&')) {
+    for (const std::string& item : Split(query, '&')) {
         const std::size_t equals = item.find('=');
         const std::string name = item.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : item.substr(equals + 1);
         if (name == "size") {
-            faults.size = number(name, value, 0, kMaxBytes);
+            faults.size = Number(name, value, 0, kMaxBytes);
         } else if (name == "redirects") {
-            faults.redirects = static_cast<int>(number(name, value, 0, 100));
+            faults.redirects = static_cast<int>(Number(name, value, 0, 100));
         } else if (name == "redirect_status") {
-            faults.redirectStatus = static_cast<int>(number(name, value, 300, 399));
+            faults.redirectStatus = static_cast<int>(Number(name, value, 300, 399));
         } else if (name == "status") {
-            faults.status = static_cast<int>(number(name, value, 100, 599));
+            faults.status = static_cast<int>(Number(name, value, 100, 599));
         } else if (name == "location") {
-            faults.location = percentDecode(value);
+            faults.location = PercentDecode(value);
             if (!faults.location) {
                 throw std::invalid_argument("location has a bad percent-encoding");
             }
         } else if (name == "chunked") {
-            faults.shape.chunked = number(name, value, 0, 1) == 1;
+            faults.shape.chunked = Number(name, value, 0, 1) == 1;
         } else if (name == "cut") {
-            faults.shape.cutAfter = number(name, value, 0, kMaxBytes);
+            faults.shape.cutAfter = Number(name, value, 0, kMaxBytes);
         } else if (name == "extra") {
-            faults.shape.extraBytes = number(name, value, 0, kMaxBytes);
+            faults.shape.extraBytes = Number(name, value, 0, kMaxBytes);
         } else if (name == "slow_ms") {
-            faults.shape.pieceDelay = std::chrono::milliseconds(number(name, value, 0, 60000));
+            faults.shape.pieceDelay = std::chrono::milliseconds(Number(name, value, 0, 60000));
         } else if (name == "piece") {
-            faults.shape.pieceSize = number(name, value, 1, kMaxBytes);
+            faults.shape.pieceSize = Number(name, value, 1, kMaxBytes);
         }
     }
     return faults;
 }
 
-std::string nextRedirectQuery(const std::string& query, int redirects) {
+std::string NextRedirectQuery(const std::string& query, int redirects) {
     std::string next;
-    for (const std::string& item : split(query, '&')) {
+    for (const std::string& item : Split(query, '&')) {
         if (!next.empty()) {
             next += '&';
         }
@@ -89,7 +89,7 @@ std::string nextRedirectQuery(const std::string& query, int redirects) {
     return next;
 }
 
-std::string generatedBody(std::size_t size) {
+std::string GeneratedBody(std::size_t size) {
     std::string body(size, '\0');
     for (std::size_t i = 0; i < size; ++i) {
         body[i] = static_cast<char>('a' + i % 26);
@@ -97,4 +97,4 @@ std::string generatedBody(std::size_t size) {
     return body;
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

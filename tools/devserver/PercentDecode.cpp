@@ -1,10 +1,10 @@
-#include "PercentDecode.hpp"
+#include "PercentDecode.h"
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 namespace {
 
-int hexValue(char c) {
+int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -13,7 +13,7 @@ int hexValue(char c) {
 
 }  // namespace
 
-std::optional<std::string> percentDecode(const std::string& text) {
+std::optional<std::string> PercentDecode(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -24,8 +24,8 @@ std::optional<std::string> percentDecode(const std::string& text) {
         if (i + 2 >= text.size()) {
             return std::nullopt;
         }
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = HexValue(text[i + 1]);
+        int low = HexValue(text[i + 2]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
@@ -35,4 +35,4 @@ std::optional<std::string> percentDecode(const std::string& text) {
     return out;
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -1,4 +1,4 @@
-#include "RequestLog.hpp"
+#include "RequestLog.h"
 
 #include <array>
 #include <stdexcept>
@@ -6,16 +6,16 @@
 #include <openssl/evp.h>
 #include <strings.h>
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 namespace {
 
 // Clients may send bytes that are not UTF-8; the log shows them replaced instead of failing.
-std::string dumpJson(const nlohmann::ordered_json& value) {
+std::string DumpJson(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-const std::string* findHeader(const Request& request, std::string_view name) {
+const std::string* FindHeader(const Request& request, std::string_view name) {
     for (const auto& [key, value] : request.headers) {
         if (key.size() == name.size() && ::strncasecmp(key.data(), name.data(), name.size()) == 0) {
             return &value;
@@ -26,7 +26,7 @@ const std::string* findHeader(const Request& request, std::string_view name) {
 
 // A signed value is taken as the client would have written it into the hash: strings by their
 // content, numbers and booleans by their JSON text; anything else cannot have been signed.
-std::optional<std::string> signedValue(const nlohmann::ordered_json& data, const char* key) {
+std::optional<std::string> SignedValue(const nlohmann::ordered_json& data, const char* key) {
     auto found = data.find(key);
     if (found == data.end()) {
         return std::nullopt;
@@ -42,7 +42,7 @@ std::optional<std::string> signedValue(const nlohmann::ordered_json& data, const
 
 }  // namespace
 
-std::string sha256Hex(std::string_view text) {
+std::string Sha256Hex(std::string_view text) {
     std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
     unsigned int length = 0;
     if (EVP_Digest(text.data(), text.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) {
@@ -58,7 +58,7 @@ std::string sha256Hex(std::string_view text) {
     return hex;
 }
 
-AnalyticsCheck checkAnalytics(const Request& request) {
+AnalyticsCheck CheckAnalytics(const Request& request) {
     AnalyticsCheck check;
     auto outer = nlohmann::ordered_json::parse(request.body, nullptr, false);
     if (!outer.is_object()) {
@@ -72,11 +72,11 @@ AnalyticsCheck checkAnalytics(const Request& request) {
     if (!data.is_object()) {
         return check;
     }
-    const std::string* authorization = findHeader(request, "Authorization");
-    auto first = signedValue(data, "1");
-    auto second = signedValue(data, "2");
+    const std::string* authorization = FindHeader(request, "Authorization");
+    auto first = SignedValue(data, "1");
+    auto second = SignedValue(data, "2");
     check.authMatch = authorization != nullptr && first && second &&
-                      *authorization == "Signature=" + sha256Hex(*first + *second);
+                      *authorization == "Signature=" + Sha256Hex(*first + *second);
     check.data = std::move(data);
     return check;
 }
@@ -90,7 +90,7 @@ RequestLog::RequestLog(const std::optional<std::filesystem::path>& file) {
     }
 }
 
-void RequestLog::record(const Request& request, std::string_view path, std::string_view query) {
+void RequestLog::Record(const Request& request, std::string_view path, std::string_view query) {
     nlohmann::ordered_json entry;
     entry["method"] = request.method;
     entry["path"] = path;
@@ -102,7 +102,7 @@ void RequestLog::record(const Request& request, std::string_view path, std::stri
     entry["headers"] = std::move(headers);
     entry["body"] = request.body;
     if (request.method == "POST" && path == "/zbd") {
-        AnalyticsCheck check = checkAnalytics(request);
+        AnalyticsCheck check = CheckAnalytics(request);
         entry["auth_match"] = check.authMatch;
         entry["data"] = std::move(check.data);
     }
@@ -110,23 +110,23 @@ void RequestLog::record(const Request& request, std::string_view path, std::stri
     std::lock_guard lock(mutex_);
     if (file_.is_open()) {
         // Flushed per line so a test reading the file meanwhile sees whole requests.
-        file_ << dumpJson(entry) << '\n' << std::flush;
+        file_ << DumpJson(entry) << '\n' << std::flush;
     }
     entries_.push_back(std::move(entry));
 }
 
-std::string RequestLog::snapshot() const {
+std::string RequestLog::Snapshot() const {
     std::lock_guard lock(mutex_);
     auto all = nlohmann::ordered_json::array();
     for (const auto& entry : entries_) {
         all.push_back(entry);
     }
-    return dumpJson(all);
+    return DumpJson(all);
 }
 
-void RequestLog::clear() {
+void RequestLog::Clear() {
     std::lock_guard lock(mutex_);
     entries_.clear();
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -1,7 +1,4 @@
-#include "Routes.hpp"
-
-#include "FileFaults.hpp"
-#include "PercentDecode.hpp"
+#include "Routes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +7,10 @@
 #include <optional>
 #include <stdexcept>
 
-namespace tarnwick::devserver {
+#include "FileFaults.h"
+#include "PercentDecode.h"
+
+namespace devserver {
 
 namespace {
 
@@ -18,7 +18,7 @@ const char* const kJson = "application/json";
 const std::string kControlPrefix = "/_control/";
 const std::string kFilePrefix = "/f/";
 
-Answer plain(int status, std::string body, std::string contentType = "text/plain") {
+Answer Plain(int status, std::string body, std::string contentType = "text/plain") {
     Answer answer;
     answer.status = status;
     answer.body = std::move(body);
@@ -27,7 +27,7 @@ Answer plain(int status, std::string body, std::string contentType = "text/plain
 }
 
 // The name the client used for this server, port included.
-std::string hostOf(const Request& request) {
+std::string HostOf(const Request& request) {
     for (const auto& [name, value] : request.headers) {
         std::string lower = name;
         std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -39,11 +39,11 @@ std::string hostOf(const Request& request) {
     return "localhost";
 }
 
-Answer notFound() {
-    return plain(404, "not found\n");
+Answer NotFound() {
+    return Plain(404, "not found\n");
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         return std::nullopt;
@@ -55,7 +55,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string contentTypeFor(const std::filesystem::path& name) {
+std::string ContentTypeFor(const std::filesystem::path& name) {
     const std::string extension = name.extension().string();
     if (extension == ".txt") return "text/plain";
     if (extension == ".json") return kJson;
@@ -69,77 +69,77 @@ std::string contentTypeFor(const std::filesystem::path& name) {
 Routes::Routes(std::filesystem::path root, ScriptBook& scripts, RequestLog& log)
     : root_(std::move(root)), scripts_(scripts), log_(log) {}
 
-Answer Routes::handle(const Request& request) {
+Answer Routes::Handle(const Request& request) {
     const auto question = request.target.find('?');
     const std::string path = request.target.substr(0, question);
     const std::string query =
         question == std::string::npos ? std::string() : request.target.substr(question + 1);
 
     if (path.starts_with(kControlPrefix)) {
-        return control(request, path);
+        return Control(request, path);
     }
-    log_.record(request, path, query);
-    if (auto scripted = scripts_.next(path)) {
+    log_.Record(request, path, query);
+    if (auto scripted = scripts_.Next(path)) {
         return *scripted;
     }
-    return api(request, path, query);
+    return Api(request, path, query);
 }
 
-Answer Routes::api(const Request& request, const std::string& path, const std::string& query) {
+Answer Routes::Api(const Request& request, const std::string& path, const std::string& query) {
     const bool get = request.method == "GET" || request.method == "HEAD";
     if (request.method == "POST" && path == "/o") {
-        auto config = readWholeFile(root_ / "config.json");
+        auto config = ReadWholeFile(root_ / "config.json");
         if (!config) {
-            return plain(500, "config.json is missing from the root folder\n");
+            return Plain(500, "config.json is missing from the root folder\n");
         }
-        return plain(200, std::move(*config), kJson);
+        return Plain(200, std::move(*config), kJson);
     }
     if (request.method == "POST" && path == "/zbd") {
-        return plain(200, "", "");
+        return Plain(200, "", "");
     }
     if (get && path.starts_with(kFilePrefix)) {
-        return file(request, path.substr(kFilePrefix.size()), query);
+        return File(request, path.substr(kFilePrefix.size()), query);
     }
-    return notFound();
+    return NotFound();
 }
 
-Answer Routes::file(const Request& request, const std::string& encodedName,
+Answer Routes::File(const Request& request, const std::string& encodedName,
                     const std::string& query) const {
     FileFaults faults;
     try {
-        faults = parseFileFaults(query);
+        faults = ParseFileFaults(query);
     } catch (const std::invalid_argument& error) {
-        return plain(400, std::string(error.what()) + "\n");
+        return Plain(400, std::string(error.what()) + "\n");
     }
     // File names arrive percent-encoded; the checks below must see what the file system will
     // see, or "%2e%2e" would walk out of the folder.
-    auto name = percentDecode(encodedName);
+    auto name = PercentDecode(encodedName);
     if (!name) {
-        return plain(400, "bad percent-encoding\n");
+        return Plain(400, "bad percent-encoding\n");
     }
     if (name->empty() || name->find("..") != std::string::npos || name->front() == '/' ||
         name->find('\0') != std::string::npos) {
-        return plain(403, "refused file name\n");
+        return Plain(403, "refused file name\n");
     }
     if (faults.redirects > 0) {
-        Answer hop = plain(faults.redirectStatus, "");
-        hop.headers.emplace_back("Location", "https://" + hostOf(request) + kFilePrefix +
+        Answer hop = Plain(faults.redirectStatus, "");
+        hop.headers.emplace_back("Location", "https://" + HostOf(request) + kFilePrefix +
                                                  encodedName + "?" +
-                                                 nextRedirectQuery(query, faults.redirects));
+                                                 NextRedirectQuery(query, faults.redirects));
         return hop;
     }
     const std::filesystem::path path = root_ / "files" / *name;
     auto content =
-        faults.size ? std::optional<std::string>(generatedBody(*faults.size)) : readWholeFile(path);
+        faults.size ? std::optional<std::string>(GeneratedBody(*faults.size)) : ReadWholeFile(path);
     if (!content) {
-        return notFound();
+        return NotFound();
     }
     const int status = faults.status.value_or(200);
     // These answers carry no body by definition; HTTP would take one for the next answer.
     if (status < 200 || status == 204 || status == 304) {
         content->clear();
     }
-    Answer answer = plain(status, std::move(*content), contentTypeFor(path));
+    Answer answer = Plain(status, std::move(*content), ContentTypeFor(path));
     if (faults.location) {
         answer.headers.emplace_back("Location", *faults.location);
     }
@@ -152,28 +152,28 @@ Answer Routes::file(const Request& request, const std::string& encodedName,
     return answer;
 }
 
-Answer Routes::control(const Request& request, const std::string& path) {
+Answer Routes::Control(const Request& request, const std::string& path) {
     if (request.method != "POST") {
-        return notFound();
+        return NotFound();
     }
     const std::string action = path.substr(kControlPrefix.size());
     if (action == "script") {
         try {
-            scripts_.replace(parseScript(nlohmann::json::parse(request.body)));
+            scripts_.Replace(ParseScript(nlohmann::json::parse(request.body)));
         } catch (const std::exception& error) {
-            return plain(400, nlohmann::json{{"error", error.what()}}.dump(), kJson);
+            return Plain(400, nlohmann::json{{"error", error.what()}}.dump(), kJson);
         }
-        return plain(200, "{}", kJson);
+        return Plain(200, "{}", kJson);
     }
     if (action == "log") {
-        return plain(200, log_.snapshot(), kJson);
+        return Plain(200, log_.Snapshot(), kJson);
     }
     if (action == "reset") {
-        log_.clear();
-        scripts_.clear();
-        return plain(200, "{}", kJson);
+        log_.Clear();
+        scripts_.Clear();
+        return Plain(200, "{}", kJson);
     }
-    return notFound();
+    return NotFound();
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -1,4 +1,4 @@
-#include "Server.hpp"
+#include "Server.h"
 
 #include <functional>
 #include <iostream>
@@ -7,13 +7,13 @@
 #include <sys/socket.h>
 
 #include <boost/asio/buffer.hpp>
-#include <boost/asio/write.hpp>
 #include <boost/asio/ssl/stream.hpp>
+#include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/string.hpp>
 #include <boost/beast/http.hpp>
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -26,7 +26,7 @@ const std::uint64_t kMaxBody = 8 * 1024 * 1024;
 const std::uint32_t kMaxHeader = 64 * 1024;
 const char* const kServerName = "tarnwick-devserver";
 
-asio::ssl::context makeContext(const TlsMaterial& tls) {
+asio::ssl::context MakeContext(const TlsMaterial& tls) {
     asio::ssl::context context(asio::ssl::context::tls_server);
     context.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
                         asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
@@ -36,7 +36,7 @@ asio::ssl::context makeContext(const TlsMaterial& tls) {
     return context;
 }
 
-Request toRequest(const http::request<http::string_body>& message) {
+Request ToRequest(const http::request<http::string_body>& message) {
     Request request;
     request.method = std::string(message.method_string());
     request.target = std::string(message.target());
@@ -49,7 +49,7 @@ Request toRequest(const http::request<http::string_body>& message) {
 
 using Stream = asio::ssl::stream<tcp::socket>;
 
-void writeAnswer(Stream& stream, const Answer& answer, unsigned version, bool headOnly,
+void WriteAnswer(Stream& stream, const Answer& answer, unsigned version, bool headOnly,
                  bool keepAlive, beast::error_code& error) {
     if (headOnly) {
         http::response<http::empty_body> response;
@@ -86,7 +86,7 @@ void writeAnswer(Stream& stream, const Answer& answer, unsigned version, bool he
 // An answer whose body goes out in a shape of the fault script's choosing: in pieces with
 // pauses, in chunks, cut short or longer than announced. `pause` waits between pieces and says
 // false when the server is stopping.
-void writeShapedAnswer(Stream& stream, const Answer& answer, unsigned version,
+void WriteShapedAnswer(Stream& stream, const Answer& answer, unsigned version,
                        const std::function<bool(std::chrono::milliseconds)>& pause,
                        beast::error_code& error) {
     const BodyShape& shape = answer.shape;
@@ -138,7 +138,7 @@ void writeShapedAnswer(Stream& stream, const Answer& answer, unsigned version,
     }
 }
 
-Answer refusal(int status, const char* text) {
+Answer Refusal(int status, const char* text) {
     Answer answer;
     answer.status = status;
     answer.contentType = "text/plain";
@@ -147,7 +147,7 @@ Answer refusal(int status, const char* text) {
 }
 
 // A client that sent garbage hears why; one that just went away does not.
-bool isMalformed(const beast::error_code& error) {
+bool IsMalformed(const beast::error_code& error) {
     return error.category() == http::make_error_code(http::error::bad_method).category() &&
            error != http::error::end_of_stream && error != http::error::partial_message;
 }
@@ -156,7 +156,7 @@ bool isMalformed(const beast::error_code& error) {
 
 Server::Server(asio::io_context& io, const tcp::endpoint& endpoint, const TlsMaterial& tls,
                Handler handler)
-    : ssl_(makeContext(tls)), acceptor_(io), handler_(std::move(handler)) {
+    : ssl_(MakeContext(tls)), acceptor_(io), handler_(std::move(handler)) {
     acceptor_.open(endpoint.protocol());
     acceptor_.set_option(asio::socket_base::reuse_address(true));
     acceptor_.bind(endpoint);
@@ -164,37 +164,37 @@ Server::Server(asio::io_context& io, const tcp::endpoint& endpoint, const TlsMat
 }
 
 Server::~Server() {
-    stop();
+    Stop();
 }
 
-unsigned short Server::port() const {
+unsigned short Server::Port() const {
     return acceptor_.local_endpoint().port();
 }
 
-void Server::start() {
-    accept();
+void Server::Start() {
+    Accept();
 }
 
-void Server::accept() {
+void Server::Accept() {
     acceptor_.async_accept([this](beast::error_code error, tcp::socket socket) {
         if (error == asio::error::operation_aborted) {
             return;
         }
-        reapFinished();
+        ReapFinished();
         if (!error) {
             std::lock_guard lock(mutex_);
             if (stopping_) {
                 return;
             }
-            const std::uint64_t id = next_id_++;
-            open_sockets_[id] = socket.native_handle();
-            threads_.emplace(id, std::thread(&Server::serve, this, id, std::move(socket)));
+            const std::uint64_t id = nextId_++;
+            openSockets_[id] = socket.native_handle();
+            threads_.emplace(id, std::thread(&Server::Serve, this, id, std::move(socket)));
         }
-        accept();
+        Accept();
     });
 }
 
-void Server::stop() {
+void Server::Stop() {
     beast::error_code ignored;
     acceptor_.close(ignored);
     std::map<std::uint64_t, std::thread> threads;
@@ -203,19 +203,19 @@ void Server::stop() {
         stopping_ = true;
         // Under the lock, so a connection cannot close its socket (freeing the number for reuse)
         // between the lookup and the shutdown.
-        for (const auto& [id, handle] : open_sockets_) {
+        for (const auto& [id, handle] : openSockets_) {
             ::shutdown(handle, SHUT_RDWR);
         }
         threads.swap(threads_);
         finished_.clear();
     }
-    stopping_cv_.notify_all();
+    stoppingCv_.notify_all();
     for (auto& [id, thread] : threads) {
         thread.join();
     }
 }
 
-void Server::reapFinished() {
+void Server::ReapFinished() {
     std::vector<std::thread> done;
     {
         std::lock_guard lock(mutex_);
@@ -233,12 +233,12 @@ void Server::reapFinished() {
     }
 }
 
-bool Server::pause(std::chrono::milliseconds delay) {
+bool Server::Pause(std::chrono::milliseconds delay) {
     std::unique_lock lock(mutex_);
-    return !stopping_cv_.wait_for(lock, delay, [this] { return stopping_; });
+    return !stoppingCv_.wait_for(lock, delay, [this] { return stopping_; });
 }
 
-void Server::serve(std::uint64_t id, tcp::socket socket) {
+void Server::Serve(std::uint64_t id, tcp::socket socket) {
     Stream stream(std::move(socket), ssl_);
     beast::error_code error;
     stream.handshake(asio::ssl::stream_base::server, error);
@@ -253,8 +253,8 @@ void Server::serve(std::uint64_t id, tcp::socket socket) {
         parser.body_limit(kMaxBody);
         http::read_header(stream, buffer, parser, error);
         if (error) {
-            if (isMalformed(error)) {
-                writeAnswer(stream, refusal(400, "malformed request\n"), 11, false, false, error);
+            if (IsMalformed(error)) {
+                WriteAnswer(stream, Refusal(400, "malformed request\n"), 11, false, false, error);
             }
             break;
         }
@@ -271,32 +271,32 @@ void Server::serve(std::uint64_t id, tcp::socket socket) {
         }
         http::read(stream, buffer, parser, error);
         if (error == http::error::body_limit) {
-            writeAnswer(stream, refusal(413, "body too large\n"), version, false, false, error);
+            WriteAnswer(stream, Refusal(413, "body too large\n"), version, false, false, error);
             break;
         }
         if (error) {
             break;
         }
 
-        const Request request = toRequest(parser.get());
+        const Request request = ToRequest(parser.get());
         const Answer answer = handler_(request);
-        if (answer.delay.count() > 0 && !pause(answer.delay)) {
+        if (answer.delay.count() > 0 && !Pause(answer.delay)) {
             break;
         }
         if (answer.drop) {
             break;
         }
-        if (!answer.shape.plain() && request.method != "HEAD") {
-            writeShapedAnswer(stream, answer, version,
-                              [this](std::chrono::milliseconds delay) { return pause(delay); },
-                              error);
+        if (!answer.shape.Plain() && request.method != "HEAD") {
+            WriteShapedAnswer(
+                stream, answer, version,
+                [this](std::chrono::milliseconds delay) { return Pause(delay); }, error);
             // The peer learns that the body ends here (close_notify), without waiting for its
             // answer; whether the body was whole is for the client to tell.
             ::SSL_shutdown(stream.native_handle());
             break;
         }
         const bool keepAlive = parser.get().keep_alive();
-        writeAnswer(stream, answer, version, request.method == "HEAD", keepAlive, error);
+        WriteAnswer(stream, answer, version, request.method == "HEAD", keepAlive, error);
         if (!keepAlive) {
             break;
         }
@@ -304,7 +304,7 @@ void Server::serve(std::uint64_t id, tcp::socket socket) {
 
     {
         std::lock_guard lock(mutex_);
-        open_sockets_.erase(id);
+        openSockets_.erase(id);
         finished_.push_back(id);
     }
     // No TLS close_notify: the client may be gone, and a blocking goodbye would hang the thread.
@@ -313,4 +313,4 @@ void Server::serve(std::uint64_t id, tcp::socket socket) {
     stream.lowest_layer().close(ignored);
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -1,12 +1,6 @@
 // tarnwick-devserver: the reference API service the tests and the demo talk to over HTTPS.
 // Prints "port N" on stdout once it listens; stops cleanly on SIGTERM or SIGINT.
 
-#include "RequestLog.hpp"
-#include "Routes.hpp"
-#include "Script.hpp"
-#include "Server.hpp"
-#include "Tls.hpp"
-
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -21,11 +15,17 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/signal_set.hpp>
 
+#include "RequestLog.h"
+#include "Routes.h"
+#include "ScriptBook.h"
+#include "Server.h"
+#include "TlsMaterial.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 namespace asio = boost::asio;
-using namespace tarnwick::devserver;
+using namespace devserver;
 
 const char* const kUsage =
     "usage: tarnwick-devserver --root DIR [--port N] [--bind ADDR] [--tls-dir DIR]\n"
@@ -34,7 +34,7 @@ const char* const kUsage =
     "\n"
     "  --root DIR     config.json answers POST /o; files/NAME answers GET /f/NAME\n"
     "                 (GET /f/NAME?redirects=N, status=S, chunked=1, cut=K, extra=K, slow_ms=M,\n"
-    "                 size=N... make download faults; see FileFaults.hpp)\n"
+    "                 size=N... make download faults; see FileFaults.h)\n"
     "  --port N       port to listen on; 0 (default) picks a free one\n"
     "  --bind ADDR    address to listen on (default 127.0.0.1; localhost means 127.0.0.1)\n"
     "  --tls-dir DIR  where ca.pem, ca-key.pem, server.pem, server-key.pem live; created when\n"
@@ -61,7 +61,7 @@ struct Options {
     bool interimContinue = true;
 };
 
-unsigned short parsePort(const std::string& text) {
+unsigned short ParsePort(const std::string& text) {
     std::size_t used = 0;
     unsigned long value = 0;
     try {
@@ -75,7 +75,7 @@ unsigned short parsePort(const std::string& text) {
     return static_cast<unsigned short>(value);
 }
 
-Options parseOptions(int argc, char** argv) {
+Options ParseOptions(int argc, char** argv) {
     Options options;
     bool haveRoot = false;
     for (int i = 1; i < argc; ++i) {
@@ -96,7 +96,7 @@ Options parseOptions(int argc, char** argv) {
             options.root = value;
             haveRoot = true;
         } else if (flag == "--port") {
-            options.port = parsePort(value);
+            options.port = ParsePort(value);
         } else if (flag == "--bind") {
             options.bind = value == "localhost" ? "127.0.0.1" : value;
         } else if (flag == "--tls-dir") {
@@ -125,7 +125,7 @@ Options parseOptions(int argc, char** argv) {
     return options;
 }
 
-fs::path temporaryTlsDir() {
+fs::path TemporaryTlsDir() {
     std::string pattern = (fs::temp_directory_path() / "tarnwick-devserver-tls.XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary folder for the certificates");
@@ -133,44 +133,44 @@ fs::path temporaryTlsDir() {
     return pattern;
 }
 
-Script loadScript(const fs::path& path) {
+Script LoadScript(const fs::path& path) {
     std::ifstream in(path);
     if (!in) {
         throw std::runtime_error("cannot read script " + path.string());
     }
     try {
-        return parseScript(nlohmann::json::parse(in));
+        return ParseScript(nlohmann::json::parse(in));
     } catch (const std::exception& error) {
         throw std::runtime_error("script " + path.string() + ": " + error.what());
     }
 }
 
-int run(const Options& options) {
+int Run(const Options& options) {
     ScriptBook scripts;
     if (options.scriptFile) {
-        scripts.replace(loadScript(*options.scriptFile));
+        scripts.Replace(LoadScript(*options.scriptFile));
     }
 
-    const fs::path tlsDir = options.tlsDir ? *options.tlsDir : temporaryTlsDir();
+    const fs::path tlsDir = options.tlsDir ? *options.tlsDir : TemporaryTlsDir();
     if (!options.tlsDir) {
         std::cerr << "tarnwick-devserver: certificates in " << tlsDir.string() << '\n';
     }
-    const TlsMaterial tls = ensureTlsMaterial(tlsDir, options.extraNames);
+    const TlsMaterial tls = EnsureTlsMaterial(tlsDir, options.extraNames);
     RequestLog log(options.logFile);
     Routes routes(options.root, scripts, log);
 
     asio::io_context io;
     const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(options.bind), options.port);
     Server server(io, endpoint, tls,
-                  [&routes](const Request& request) { return routes.handle(request); });
-    server.setInterimContinue(options.interimContinue);
+                  [&routes](const Request& request) { return routes.Handle(request); });
+    server.SetInterimContinue(options.interimContinue);
 
     // Installed before the port is announced: a parent may signal as soon as it reads it.
     asio::signal_set signals(io, SIGINT, SIGTERM);
-    signals.async_wait([&server](const boost::system::error_code&, int) { server.stop(); });
+    signals.async_wait([&server](const boost::system::error_code&, int) { server.Stop(); });
 
-    server.start();
-    std::cout << "port " << server.port() << '\n' << std::flush;
+    server.Start();
+    std::cout << "port " << server.Port() << '\n' << std::flush;
     io.run();
     return 0;
 }
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
     // Peers hanging up mid-answer must cost one connection, not the process.
     std::signal(SIGPIPE, SIG_IGN);
     try {
-        return run(parseOptions(argc, argv));
+        return Run(ParseOptions(argc, argv));
     } catch (const UsageError& error) {
         std::cerr << "tarnwick-devserver: " << error.what() << "\n\n" << kUsage;
         return 2;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "Exchange.hpp"
-
 #include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 
-namespace tarnwick::devserver {
+#include "Exchange.h"
+
+namespace devserver {
 
 // What a GET /f/NAME may ask for in its query string, so download tests can meet the faults of
 // real servers. Parameters this list does not name are left alone (a campaign URL may carry
@@ -33,12 +33,12 @@ struct FileFaults {
 };
 
 // Throws std::invalid_argument naming a parameter whose value is not usable.
-FileFaults parseFileFaults(const std::string& query);
+FileFaults ParseFileFaults(const std::string& query);
 
 // The query of the next hop in a redirect chain: `query` with redirects one less.
-std::string nextRedirectQuery(const std::string& query, int redirects);
+std::string NextRedirectQuery(const std::string& query, int redirects);
 
 // `size` bytes of the generated body.
-std::string generatedBody(std::size_t size);
+std::string GeneratedBody(std::size_t size);
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -1,14 +1,14 @@
-#include "Script.hpp"
+#include "ScriptBook.h"
 
 #include <stdexcept>
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 namespace {
 
 const char* const kDefaultContentType = "application/json";
 
-Answer parseAnswer(const nlohmann::json& entry, const std::string& where) {
+Answer ParseAnswer(const nlohmann::json& entry, const std::string& where) {
     if (!entry.is_object()) {
         throw std::invalid_argument(where + ": an answer must be a JSON object");
     }
@@ -51,7 +51,7 @@ Answer parseAnswer(const nlohmann::json& entry, const std::string& where) {
 
 }  // namespace
 
-Script parseScript(const nlohmann::json& document) {
+Script ParseScript(const nlohmann::json& document) {
     if (!document.is_object()) {
         throw std::invalid_argument("a fault script must be a JSON object of path -> answers");
     }
@@ -62,25 +62,25 @@ Script parseScript(const nlohmann::json& document) {
         }
         auto& queue = script[path];
         for (std::size_t i = 0; i < answers.size(); ++i) {
-            queue.push_back(parseAnswer(answers[i], path + "[" + std::to_string(i) + "]"));
+            queue.push_back(ParseAnswer(answers[i], path + "[" + std::to_string(i) + "]"));
         }
     }
     return script;
 }
 
-void ScriptBook::replace(Script script) {
+void ScriptBook::Replace(Script script) {
     std::lock_guard lock(mutex_);
     for (auto& [path, queue] : script) {
         queues_[path] = std::move(queue);
     }
 }
 
-void ScriptBook::clear() {
+void ScriptBook::Clear() {
     std::lock_guard lock(mutex_);
     queues_.clear();
 }
 
-std::optional<Answer> ScriptBook::next(const std::string& path) {
+std::optional<Answer> ScriptBook::Next(const std::string& path) {
     std::lock_guard lock(mutex_);
     auto found = queues_.find(path);
     if (found == queues_.end() || found->second.empty()) {
@@ -91,4 +91,4 @@ std::optional<Answer> ScriptBook::next(const std::string& path) {
     return answer;
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

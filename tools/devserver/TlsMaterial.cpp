@@ -1,4 +1,4 @@
-#include "Tls.hpp"
+#include "TlsMaterial.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +28,7 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 namespace {
 
@@ -51,7 +51,7 @@ const long kValidDays = 2 * 365;
 // RSA rather than EC: every client this serves, including Wine's certificate store, takes it.
 const int kRsaBits = 2048;
 
-[[noreturn]] void fail(const std::string& what) {
+[[noreturn]] void Fail(const std::string& what) {
     const unsigned long code = ERR_get_error();
     ERR_clear_error();
     if (code == 0) {
@@ -87,7 +87,7 @@ private:
     int fd_;
 };
 
-std::optional<std::string> readFile(const std::filesystem::path& path) {
+std::optional<std::string> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return std::nullopt;
@@ -97,7 +97,7 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
 
 // Readers that skip the lock (clients loading ca.pem) see the old file or the new one, never a
 // half-written one.
-void writeFileAtomically(const std::filesystem::path& path, const std::string& content,
+void WriteFileAtomically(const std::filesystem::path& path, const std::string& content,
                          mode_t mode) {
     std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
@@ -123,37 +123,37 @@ void writeFileAtomically(const std::filesystem::path& path, const std::string& c
 
 // ---- PEM ------------------------------------------------------------------------------------
 
-std::string bioText(BIO* bio) {
+std::string BioText(BIO* bio) {
     char* data = nullptr;
     const long size = BIO_get_mem_data(bio, &data);
     return std::string(data, static_cast<std::size_t>(size));
 }
 
-std::string certificatePem(X509* cert) {
+std::string CertificatePem(X509* cert) {
     BioPtr bio(BIO_new(BIO_s_mem()));
     if (!bio || PEM_write_bio_X509(bio.get(), cert) != 1) {
-        fail("cannot encode a certificate");
+        Fail("cannot encode a certificate");
     }
-    return bioText(bio.get());
+    return BioText(bio.get());
 }
 
-std::string keyPem(EVP_PKEY* key) {
+std::string KeyPem(EVP_PKEY* key) {
     BioPtr bio(BIO_new(BIO_s_mem()));
     if (!bio ||
         PEM_write_bio_PrivateKey(bio.get(), key, nullptr, nullptr, 0, nullptr, nullptr) != 1) {
-        fail("cannot encode a private key");
+        Fail("cannot encode a private key");
     }
-    return bioText(bio.get());
+    return BioText(bio.get());
 }
 
-CertPtr parseCertificate(const std::string& pem) {
+CertPtr ParseCertificate(const std::string& pem) {
     BioPtr bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
     CertPtr cert(bio ? PEM_read_bio_X509(bio.get(), nullptr, nullptr, nullptr) : nullptr);
     ERR_clear_error();
     return cert;
 }
 
-KeyPtr parseKey(const std::string& pem) {
+KeyPtr ParseKey(const std::string& pem) {
     BioPtr bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
     KeyPtr key(bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr);
     ERR_clear_error();
@@ -163,7 +163,7 @@ KeyPtr parseKey(const std::string& pem) {
 // ---- host names -----------------------------------------------------------------------------
 
 // IP addresses go into the certificate as addresses, not as DNS names, or no client matches them.
-std::optional<std::string> addressBytes(const std::string& text) {
+std::optional<std::string> AddressBytes(const std::string& text) {
     std::array<unsigned char, 16> bytes{};
     if (::inet_pton(AF_INET, text.c_str(), bytes.data()) == 1) {
         return std::string(reinterpret_cast<const char*>(bytes.data()), 4);
@@ -174,7 +174,7 @@ std::optional<std::string> addressBytes(const std::string& text) {
     return std::nullopt;
 }
 
-std::string addressText(const unsigned char* bytes, int length) {
+std::string AddressText(const unsigned char* bytes, int length) {
     std::array<char, INET6_ADDRSTRLEN> text{};
     const int family = length == 4 ? AF_INET : AF_INET6;
     if (::inet_ntop(family, bytes, text.data(), text.size()) == nullptr) {
@@ -184,12 +184,12 @@ std::string addressText(const unsigned char* bytes, int length) {
 }
 
 // One spelling per host, so names read back from a certificate compare with requested ones.
-std::string canonicalName(const std::string& name) {
+std::string CanonicalName(const std::string& name) {
     if (name.empty()) {
         throw std::runtime_error("an empty host name cannot go into a certificate");
     }
-    if (auto bytes = addressBytes(name)) {
-        return addressText(reinterpret_cast<const unsigned char*>(bytes->data()),
+    if (auto bytes = AddressBytes(name)) {
+        return AddressText(reinterpret_cast<const unsigned char*>(bytes->data()),
                            static_cast<int>(bytes->size()));
     }
     std::string lower = name;
@@ -198,7 +198,7 @@ std::string canonicalName(const std::string& name) {
     return lower;
 }
 
-std::set<std::string> namesIn(X509* cert) {
+std::set<std::string> NamesIn(X509* cert) {
     std::set<std::string> names;
     NamesPtr general(static_cast<GENERAL_NAMES*>(
         X509_get_ext_d2i(cert, NID_subject_alt_name, nullptr, nullptr)));
@@ -206,28 +206,28 @@ std::set<std::string> namesIn(X509* cert) {
         const GENERAL_NAME* entry = sk_GENERAL_NAME_value(general.get(), i);
         if (entry->type == GEN_DNS) {
             const auto* data = ASN1_STRING_get0_data(entry->d.dNSName);
-            names.insert(canonicalName(std::string(reinterpret_cast<const char*>(data),
+            names.insert(CanonicalName(std::string(reinterpret_cast<const char*>(data),
                                                    ASN1_STRING_length(entry->d.dNSName))));
         } else if (entry->type == GEN_IPADD) {
             const int length = ASN1_STRING_length(entry->d.iPAddress);
             if (length == 4 || length == 16) {
-                names.insert(addressText(ASN1_STRING_get0_data(entry->d.iPAddress), length));
+                names.insert(AddressText(ASN1_STRING_get0_data(entry->d.iPAddress), length));
             }
         }
     }
     return names;
 }
 
-void addSubjectAltNames(X509* cert, const std::set<std::string>& names) {
+void AddSubjectAltNames(X509* cert, const std::set<std::string>& names) {
     NamesPtr general(sk_GENERAL_NAME_new_null());
     if (!general) {
-        fail("out of memory");
+        Fail("out of memory");
     }
     for (const auto& name : names) {
         GENERAL_NAME* entry = GENERAL_NAME_new();
         ASN1_STRING* value = nullptr;
         int type = GEN_DNS;
-        if (auto bytes = addressBytes(name)) {
+        if (auto bytes = AddressBytes(name)) {
             type = GEN_IPADD;
             value = ASN1_OCTET_STRING_new();
             if (value)
@@ -240,30 +240,30 @@ void addSubjectAltNames(X509* cert, const std::set<std::string>& names) {
         if (!entry || !value) {
             GENERAL_NAME_free(entry);
             ASN1_STRING_free(value);
-            fail("out of memory");
+            Fail("out of memory");
         }
         GENERAL_NAME_set0_value(entry, type, value);
         sk_GENERAL_NAME_push(general.get(), entry);
     }
     if (X509_add1_ext_i2d(cert, NID_subject_alt_name, general.get(), 0, X509V3_ADD_DEFAULT) != 1) {
-        fail("cannot add subjectAltName");
+        Fail("cannot add subjectAltName");
     }
 }
 
 // ---- certificates ---------------------------------------------------------------------------
 
-KeyPtr newKey() {
+KeyPtr NewKey() {
     KeyPtr key(EVP_RSA_gen(kRsaBits));
     if (!key) {
-        fail("cannot generate an RSA key");
+        Fail("cannot generate an RSA key");
     }
     return key;
 }
 
-std::string randomHex(int bytes) {
+std::string RandomHex(int bytes) {
     std::array<unsigned char, 16> random{};
     if (RAND_bytes(random.data(), bytes) != 1) {
-        fail("no random bytes");
+        Fail("no random bytes");
     }
     static const char* const kHex = "0123456789abcdef";
     std::string text;
@@ -274,7 +274,7 @@ std::string randomHex(int bytes) {
     return text;
 }
 
-CertPtr startCertificate(EVP_PKEY* key, const std::string& commonName) {
+CertPtr StartCertificate(EVP_PKEY* key, const std::string& commonName) {
     CertPtr cert(X509_new());
     BigNumPtr serial(BN_new());
     // A random 159-bit serial keeps every certificate distinct, also across CA folders.
@@ -285,28 +285,28 @@ CertPtr startCertificate(EVP_PKEY* key, const std::string& commonName) {
         !X509_gmtime_adj(X509_getm_notBefore(cert.get()), -kDaySeconds) ||
         !X509_gmtime_adj(X509_getm_notAfter(cert.get()), kValidDays * kDaySeconds) ||
         X509_set_pubkey(cert.get(), key) != 1) {
-        fail("cannot start a certificate");
+        Fail("cannot start a certificate");
     }
     X509_NAME* subject = X509_get_subject_name(cert.get());
     const auto* org = reinterpret_cast<const unsigned char*>("Tarnwick");
     const auto* cn = reinterpret_cast<const unsigned char*>(commonName.c_str());
     if (X509_NAME_add_entry_by_txt(subject, "O", MBSTRING_UTF8, org, -1, -1, 0) != 1 ||
         X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_UTF8, cn, -1, -1, 0) != 1) {
-        fail("cannot name a certificate");
+        Fail("cannot name a certificate");
     }
     return cert;
 }
 
-void addExtension(X509* cert, X509V3_CTX* context, int nid, const char* value) {
+void AddExtension(X509* cert, X509V3_CTX* context, int nid, const char* value) {
     ExtensionPtr extension(X509V3_EXT_conf_nid(nullptr, context, nid, value));
     if (!extension || X509_add_ext(cert, extension.get(), -1) != 1) {
-        fail(std::string("cannot add extension ") + OBJ_nid2sn(nid));
+        Fail(std::string("cannot add extension ") + OBJ_nid2sn(nid));
     }
 }
 
-void sign(X509* cert, EVP_PKEY* signerKey) {
+void Sign(X509* cert, EVP_PKEY* signerKey) {
     if (X509_sign(cert, signerKey, EVP_sha256()) <= 0) {
-        fail("cannot sign a certificate");
+        Fail("cannot sign a certificate");
     }
 }
 
@@ -315,77 +315,77 @@ struct CertAndKey {
     CertPtr cert;
 };
 
-CertAndKey newAuthority() {
-    CertAndKey ca{newKey(), nullptr};
+CertAndKey NewAuthority() {
+    CertAndKey ca{NewKey(), nullptr};
     // A distinct name per CA, so a trust store holding an older one never confuses the two.
-    ca.cert = startCertificate(ca.key.get(), "Tarnwick Devserver CA " + randomHex(4));
+    ca.cert = StartCertificate(ca.key.get(), "Tarnwick Devserver CA " + RandomHex(4));
     X509_set_issuer_name(ca.cert.get(), X509_get_subject_name(ca.cert.get()));
     X509V3_CTX context;
     X509V3_set_ctx_nodb(&context);
     X509V3_set_ctx(&context, ca.cert.get(), ca.cert.get(), nullptr, nullptr, 0);
-    addExtension(ca.cert.get(), &context, NID_basic_constraints, "critical,CA:TRUE");
-    addExtension(ca.cert.get(), &context, NID_key_usage, "critical,keyCertSign,cRLSign");
+    AddExtension(ca.cert.get(), &context, NID_basic_constraints, "critical,CA:TRUE");
+    AddExtension(ca.cert.get(), &context, NID_key_usage, "critical,keyCertSign,cRLSign");
     // The key identifier first: the authority key identifier below is copied from it.
-    addExtension(ca.cert.get(), &context, NID_subject_key_identifier, "hash");
-    addExtension(ca.cert.get(), &context, NID_authority_key_identifier, "keyid:always");
-    sign(ca.cert.get(), ca.key.get());
+    AddExtension(ca.cert.get(), &context, NID_subject_key_identifier, "hash");
+    AddExtension(ca.cert.get(), &context, NID_authority_key_identifier, "keyid:always");
+    Sign(ca.cert.get(), ca.key.get());
     return ca;
 }
 
-CertAndKey newServer(const CertAndKey& ca, const std::set<std::string>& names) {
-    CertAndKey leaf{newKey(), nullptr};
-    leaf.cert = startCertificate(leaf.key.get(), "localhost");
+CertAndKey NewServer(const CertAndKey& ca, const std::set<std::string>& names) {
+    CertAndKey leaf{NewKey(), nullptr};
+    leaf.cert = StartCertificate(leaf.key.get(), "localhost");
     X509_set_issuer_name(leaf.cert.get(), X509_get_subject_name(ca.cert.get()));
     X509V3_CTX context;
     X509V3_set_ctx_nodb(&context);
     X509V3_set_ctx(&context, ca.cert.get(), leaf.cert.get(), nullptr, nullptr, 0);
-    addExtension(leaf.cert.get(), &context, NID_basic_constraints, "critical,CA:FALSE");
-    addExtension(leaf.cert.get(), &context, NID_key_usage,
+    AddExtension(leaf.cert.get(), &context, NID_basic_constraints, "critical,CA:FALSE");
+    AddExtension(leaf.cert.get(), &context, NID_key_usage,
                  "critical,digitalSignature,keyEncipherment");
-    addExtension(leaf.cert.get(), &context, NID_ext_key_usage, "serverAuth");
-    addExtension(leaf.cert.get(), &context, NID_subject_key_identifier, "hash");
-    addExtension(leaf.cert.get(), &context, NID_authority_key_identifier, "keyid:always");
-    addSubjectAltNames(leaf.cert.get(), names);
-    sign(leaf.cert.get(), ca.key.get());
+    AddExtension(leaf.cert.get(), &context, NID_ext_key_usage, "serverAuth");
+    AddExtension(leaf.cert.get(), &context, NID_subject_key_identifier, "hash");
+    AddExtension(leaf.cert.get(), &context, NID_authority_key_identifier, "keyid:always");
+    AddSubjectAltNames(leaf.cert.get(), names);
+    Sign(leaf.cert.get(), ca.key.get());
     return leaf;
 }
 
-bool validForAnotherDay(X509* cert) {
+bool ValidForAnotherDay(X509* cert) {
     std::time_t tomorrow = std::time(nullptr) + kDaySeconds;
     return X509_cmp_time(X509_get0_notAfter(cert), &tomorrow) > 0;
 }
 
 // A stored pair is reused only when it still works; anything else is replaced.
-std::optional<CertAndKey> loadPair(const std::filesystem::path& certPath,
+std::optional<CertAndKey> LoadPair(const std::filesystem::path& certPath,
                                    const std::filesystem::path& keyPath) {
-    auto certText = readFile(certPath);
-    auto keyText = readFile(keyPath);
+    auto certText = ReadFile(certPath);
+    auto keyText = ReadFile(keyPath);
     if (!certText || !keyText) {
         return std::nullopt;
     }
-    CertAndKey pair{parseKey(*keyText), parseCertificate(*certText)};
+    CertAndKey pair{ParseKey(*keyText), ParseCertificate(*certText)};
     if (!pair.key || !pair.cert || X509_check_private_key(pair.cert.get(), pair.key.get()) != 1 ||
-        !validForAnotherDay(pair.cert.get())) {
+        !ValidForAnotherDay(pair.cert.get())) {
         ERR_clear_error();
         return std::nullopt;
     }
     return pair;
 }
 
-void store(const CertAndKey& pair, const std::filesystem::path& certPath,
+void Store(const CertAndKey& pair, const std::filesystem::path& certPath,
            const std::filesystem::path& keyPath) {
     // The key first: a certificate on disk always has its key beside it.
-    writeFileAtomically(keyPath, keyPem(pair.key.get()), 0600);
-    writeFileAtomically(certPath, certificatePem(pair.cert.get()), 0644);
+    WriteFileAtomically(keyPath, KeyPem(pair.key.get()), 0600);
+    WriteFileAtomically(certPath, CertificatePem(pair.cert.get()), 0644);
 }
 
 }  // namespace
 
-TlsMaterial ensureTlsMaterial(const std::filesystem::path& dir,
+TlsMaterial EnsureTlsMaterial(const std::filesystem::path& dir,
                               const std::vector<std::string>& extraNames) {
     std::set<std::string> wanted{"localhost", "127.0.0.1"};
     for (const auto& name : extraNames) {
-        wanted.insert(canonicalName(name));
+        wanted.insert(CanonicalName(name));
     }
 
     std::filesystem::create_directories(dir);
@@ -396,22 +396,22 @@ TlsMaterial ensureTlsMaterial(const std::filesystem::path& dir,
     const auto serverPath = dir / "server.pem";
     const auto serverKeyPath = dir / "server-key.pem";
 
-    std::optional<CertAndKey> ca = loadPair(caPath, caKeyPath);
+    std::optional<CertAndKey> ca = LoadPair(caPath, caKeyPath);
     const bool caIsNew = !ca;
     if (caIsNew) {
-        ca = newAuthority();
-        store(*ca, caPath, caKeyPath);
+        ca = NewAuthority();
+        Store(*ca, caPath, caKeyPath);
     }
 
     std::optional<CertAndKey> server;
     if (!caIsNew) {
-        server = loadPair(serverPath, serverKeyPath);
+        server = LoadPair(serverPath, serverKeyPath);
     }
     if (server) {
         KeyPtr caPublic(X509_get_pubkey(ca->cert.get()));
         const bool fromThisCa = X509_verify(server->cert.get(), caPublic.get()) == 1;
         ERR_clear_error();
-        std::set<std::string> names = namesIn(server->cert.get());
+        std::set<std::string> names = NamesIn(server->cert.get());
         if (!fromThisCa) {
             server.reset();
         } else if (!std::includes(names.begin(), names.end(), wanted.begin(), wanted.end())) {
@@ -421,12 +421,12 @@ TlsMaterial ensureTlsMaterial(const std::filesystem::path& dir,
         }
     }
     if (!server) {
-        server = newServer(*ca, wanted);
-        store(*server, serverPath, serverKeyPath);
+        server = NewServer(*ca, wanted);
+        Store(*server, serverPath, serverKeyPath);
     }
 
-    return TlsMaterial{certificatePem(ca->cert.get()), certificatePem(server->cert.get()),
-                       keyPem(server->key.get())};
+    return TlsMaterial{CertificatePem(ca->cert.get()), CertificatePem(server->cert.get()),
+                       KeyPem(server->key.get())};
 }
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 // The PEM texts a TLS server needs, plus the CA that clients must trust.
 struct TlsMaterial {
@@ -18,7 +18,7 @@ struct TlsMaterial {
 // certificate is replaced, signed by that CA, only when it no longer names every host in
 // `extraNames` (the new one names the old hosts too) or is about to expire. Safe when several
 // processes start at once in the same folder. Throws std::runtime_error on failure.
-TlsMaterial ensureTlsMaterial(const std::filesystem::path& dir,
+TlsMaterial EnsureTlsMaterial(const std::filesystem::path& dir,
                               const std::vector<std::string>& extraNames);
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace tarnwick::devserver {
+namespace devserver {
 
 // One header line, name and value exactly as they arrived.
 using HeaderLine = std::pair<std::string, std::string>;
@@ -29,7 +29,7 @@ struct BodyShape {
     std::chrono::milliseconds pieceDelay{0};  // pause between pieces
     std::size_t pieceSize = 1024;             // the size of those pieces
 
-    bool plain() const {
+    bool Plain() const {
         return !chunked && !cutAfter && extraBytes == 0 && pieceDelay.count() == 0;
     }
 };
@@ -40,9 +40,9 @@ struct Answer {
     std::string contentType;
     std::string body;
     std::chrono::milliseconds delay{0};
-    bool drop = false;  // close the connection without answering
+    bool drop = false;                // close the connection without answering
     std::vector<HeaderLine> headers;  // sent besides the usual ones
     BodyShape shape;
 };
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Exchange.hpp"
-
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -12,7 +10,9 @@
 
 #include <nlohmann/json.hpp>
 
-namespace tarnwick::devserver {
+#include "Exchange.h"
+
+namespace devserver {
 
 // What an analytics post carried and whether its signature fits it.
 struct AnalyticsCheck {
@@ -22,10 +22,10 @@ struct AnalyticsCheck {
 
 // Decodes {"table":..,"data":"<JSON object text>"} and compares the Authorization header with
 // "Signature=" + hex SHA-256 of data["1"] + data["2"].
-AnalyticsCheck checkAnalytics(const Request& request);
+AnalyticsCheck CheckAnalytics(const Request& request);
 
 // Lowercase hex SHA-256 of `text`.
-std::string sha256Hex(std::string_view text);
+std::string Sha256Hex(std::string_view text);
 
 // Every non-control request, kept in memory for the control endpoint and optionally appended
 // to a file as JSON lines.
@@ -34,11 +34,11 @@ public:
     // Throws std::runtime_error when `file` cannot be opened for appending.
     explicit RequestLog(const std::optional<std::filesystem::path>& file);
 
-    void record(const Request& request, std::string_view path, std::string_view query);
-    // A JSON array of everything recorded since start or the last clear().
-    std::string snapshot() const;
+    void Record(const Request& request, std::string_view path, std::string_view query);
+    // A JSON array of everything recorded since start or the last Clear().
+    std::string Snapshot() const;
     // Empties the memory; the file keeps its lines as a full history of the run.
-    void clear();
+    void Clear();
 
 private:
     mutable std::mutex mutex_;
@@ -46,4 +46,4 @@ private:
     std::ofstream file_;
 };
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

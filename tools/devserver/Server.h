@@ -1,8 +1,5 @@
 #pragma once
 
-#include "Exchange.hpp"
-#include "Tls.hpp"
-
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -15,7 +12,10 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 
-namespace tarnwick::devserver {
+#include "Exchange.h"
+#include "TlsMaterial.h"
+
+namespace devserver {
 
 // HTTPS over HTTP/1.1 with keep-alive. Accepting runs on the io_context; each connection gets a
 // thread of its own doing blocking I/O, which keeps delays and drops trivial to get right.
@@ -24,28 +24,28 @@ class Server {
 public:
     using Handler = std::function<Answer(const Request&)>;
 
-    // Binds and listens at once, so port() is known before any client is told about it.
+    // Binds and listens at once, so Port() is known before any client is told about it.
     Server(boost::asio::io_context& io, const boost::asio::ip::tcp::endpoint& endpoint,
            const TlsMaterial& tls, Handler handler);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    unsigned short port() const;
+    unsigned short Port() const;
     // Whether "Expect: 100-continue" gets an interim 100 answer (the default). A server may leave
     // it out; clients that cannot take one (Wine's WinHTTP) need it left out.
-    void setInterimContinue(bool send) { interimContinue_ = send; }
-    void start();
+    void SetInterimContinue(bool send) { interimContinue_ = send; }
+    void Start();
     // Stops accepting, cuts every open connection and waits for their threads. Call on the
     // io_context's thread.
-    void stop();
+    void Stop();
 
 private:
-    void accept();
-    void serve(std::uint64_t id, boost::asio::ip::tcp::socket socket);
+    void Accept();
+    void Serve(std::uint64_t id, boost::asio::ip::tcp::socket socket);
     // Waits `delay` unless the server stops first; false when it stopped.
-    bool pause(std::chrono::milliseconds delay);
-    void reapFinished();
+    bool Pause(std::chrono::milliseconds delay);
+    void ReapFinished();
 
     boost::asio::ssl::context ssl_;
     boost::asio::ip::tcp::acceptor acceptor_;
@@ -53,12 +53,12 @@ private:
     bool interimContinue_ = true;
 
     std::mutex mutex_;
-    std::condition_variable stopping_cv_;
+    std::condition_variable stoppingCv_;
     bool stopping_ = false;
-    std::uint64_t next_id_ = 0;
+    std::uint64_t nextId_ = 0;
     std::map<std::uint64_t, std::thread> threads_;
-    std::map<std::uint64_t, int> open_sockets_;  // native handles, cut on stop()
+    std::map<std::uint64_t, int> openSockets_;  // native handles, cut on Stop()
     std::vector<std::uint64_t> finished_;
 };
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

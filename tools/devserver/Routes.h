@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Exchange.hpp"
-#include "RequestLog.hpp"
-#include "Script.hpp"
-
 #include <filesystem>
 
-namespace tarnwick::devserver {
+#include "Exchange.h"
+#include "RequestLog.h"
+#include "ScriptBook.h"
+
+namespace devserver {
 
 // Decides the answer to each request: the campaign API (/o, /zbd), files (/f/NAME) and the
 // control endpoints (/_control/*). Called from many connection threads at once.
@@ -14,12 +14,12 @@ class Routes {
 public:
     Routes(std::filesystem::path root, ScriptBook& scripts, RequestLog& log);
 
-    Answer handle(const Request& request);
+    Answer Handle(const Request& request);
 
 private:
-    Answer control(const Request& request, const std::string& path);
-    Answer api(const Request& request, const std::string& path, const std::string& query);
-    Answer file(const Request& request, const std::string& encodedName,
+    Answer Control(const Request& request, const std::string& path);
+    Answer Api(const Request& request, const std::string& path, const std::string& query);
+    Answer File(const Request& request, const std::string& encodedName,
                 const std::string& query) const;
 
     std::filesystem::path root_;
@@ -27,4 +27,4 @@ private:
     RequestLog& log_;
 };
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver

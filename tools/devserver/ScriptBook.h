@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Exchange.hpp"
-
 #include <deque>
 #include <map>
 #include <mutex>
@@ -10,7 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-namespace tarnwick::devserver {
+#include "Exchange.h"
+
+namespace devserver {
 
 // Queued answers per request path, consumed front to back.
 using Script = std::map<std::string, std::deque<Answer>>;
@@ -18,20 +18,20 @@ using Script = std::map<std::string, std::deque<Answer>>;
 // Reads {"/path": [{"status":503,"body":"..","delay_ms":0,"drop":false,"content_type":".."}]}.
 // Throws std::invalid_argument naming the offending entry, so a test with a typo fails loudly
 // instead of silently getting the normal answer.
-Script parseScript(const nlohmann::json& document);
+Script ParseScript(const nlohmann::json& document);
 
 // The scripts currently in force; shared by every connection thread.
 class ScriptBook {
 public:
     // Paths named in `script` get exactly its queue; other paths keep theirs.
-    void replace(Script script);
-    void clear();
+    void Replace(Script script);
+    void Clear();
     // The next queued answer for `path`, or nothing once its queue is used up.
-    std::optional<Answer> next(const std::string& path);
+    std::optional<Answer> Next(const std::string& path);
 
 private:
     std::mutex mutex_;
     Script queues_;
 };
 
-}  // namespace tarnwick::devserver
+}  // namespace devserver
