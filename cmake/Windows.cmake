@@ -49,3 +49,40 @@ endfunction()
 tarnwick_configure_resource_script(tarnwick requireAdministrator TARNWICK_RESOURCE_SCRIPT)
 # The test programs carry the same version record and system declarations, and run as they are.
 tarnwick_configure_resource_script(test-program asInvoker TARNWICK_TEST_RESOURCE_SCRIPT)
+
+# Size. The wizard is what the user downloads first, so its Release build is made small:
+# - Every C and C++ file, ours and the libraries built from source, is optimised for size.
+#   These options come after CMAKE_<LANG>_FLAGS_RELEASE on the command line, so -Os wins over
+#   its -O3; the link takes -Os as well, since link-time optimisation compiles again there.
+# - The linker drops sections nothing refers to. On this target that reaches data only (the
+#   interface identifiers of libuuid, some 35 KB): the PE linker script keeps .eh_frame whole,
+#   and its records refer to every function, so code is never collected. -ffunction-sections
+#   and -fdata-sections would only matter to that collection and are left out for that reason.
+# - The wizard and its core library are optimised across files at link time, which is what
+#   removes our unused functions. The library's objects carry machine code beside their
+#   intermediate code, and every other program (tools, tests) links that machine code with
+#   -fno-lto: the PE linker takes the same inline function from an optimised and a plain
+#   object as two definitions of one symbol, so a program is optimised whole or not at all.
+# Every program writes a linker map beside itself (NAME.map), which bench/exe-size.sh reads to
+# tell where the bytes go.
+option(TARNWICK_WINDOWS_LTO "Link-time optimisation of the wizard and its core library (Release)"
+       ON)
+add_compile_options("$<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:C,CXX>>:-Os>")
+add_link_options("$<$<CONFIG:Release>:-Os;-Wl,--gc-sections>"
+                 "-Wl,-Map,$<TARGET_PROPERTY:BINARY_DIR>/$<TARGET_PROPERTY:NAME>.map")
+if(TARNWICK_WINDOWS_LTO)
+    # The targets are made after this file is read: their properties are set once they exist.
+    function(tarnwick_optimise_at_link_time)
+        foreach(target IN ITEMS tarnwick tarnwick_core)
+            if(TARGET ${target})
+                set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION_RELEASE ON)
+            endif()
+        endforeach()
+        if(TARGET tarnwick_core)
+            target_compile_options(tarnwick_core PRIVATE $<$<CONFIG:Release>:-ffat-lto-objects>)
+        endif()
+    endfunction()
+    cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL tarnwick_optimise_at_link_time)
+    set(optimised_whole "$<BOOL:$<TARGET_PROPERTY:INTERPROCEDURAL_OPTIMIZATION_RELEASE>>")
+    add_link_options("$<$<AND:$<CONFIG:Release>,$<NOT:${optimised_whole}>>:-fno-lto>")
+endif()

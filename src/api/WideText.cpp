@@ -4,7 +4,6 @@
 #include <climits>
 #include <cwchar>
 #include <cwctype>
-#include <sstream>
 
 std::wstring ToLowerWide(const std::wstring& text) {
     std::wstring lower = text;
@@ -13,10 +12,14 @@ std::wstring ToLowerWide(const std::wstring& text) {
 }
 
 std::vector<std::wstring> SplitWide(const std::wstring& text, wchar_t delimiter) {
+    // The pieces a line reader gives: a delimiter at the very end opens no empty last piece.
     std::vector<std::wstring> pieces;
-    std::wistringstream stream(text);
-    std::wstring piece;
-    while (std::getline(stream, piece, delimiter)) pieces.push_back(piece);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find(delimiter, start), text.size());
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return pieces;
 }
 

@@ -1,7 +1,8 @@
 #include "ui/MessageBoxes.h"
 
-#include <iostream>
+#include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "platform/TextCodec.h"
 
@@ -11,7 +12,11 @@ namespace {
 class ConsoleMessageBoxes : public MessageBoxes {
 public:
     int Show(const std::wstring& text, const std::wstring& title, unsigned) override {
-        std::cerr << platform::EncodeUtf8(title) << ": " << platform::EncodeUtf8(text) << '\n';
+        // Written with the C library: the stream library would bring the C++ locale machinery
+        // into every program, most of the size of the wizard.
+        const std::string line =
+            platform::EncodeUtf8(title) + ": " + platform::EncodeUtf8(text) + '\n';
+        std::fwrite(line.data(), 1, line.size(), stderr);
         return kIdOk;
     }
 };
