@@ -1,5 +1,6 @@
 #include "api/TemplateValues.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "api/AffiliateId.h"
@@ -34,18 +35,19 @@ const char* const kPixelSeparator = "|";
 
 }  // namespace
 
+PlaceholderValues::const_iterator TemplateValues::Entry(const std::string& key) const {
+    return std::find_if(values_.begin(), values_.end(),
+                        [&key](const auto& entry) { return entry.first == key; });
+}
+
 void TemplateValues::Set(const std::string& key, std::string value) {
-    for (const auto& entry : values_) {
-        if (entry.first == key) return;
-    }
-    values_.emplace_back(key, std::move(value));
+    if (Entry(key) == values_.end()) values_.emplace_back(key, std::move(value));
 }
 
 std::optional<std::string> TemplateValues::Find(const std::string& key) const {
-    for (const auto& [name, value] : values_) {
-        if (name == key) return value;
-    }
-    return std::nullopt;
+    const auto entry = Entry(key);
+    if (entry == values_.end()) return std::nullopt;
+    return entry->second;
 }
 
 std::string TemplateValues::ExpandTemplate(const std::string& text) const {

@@ -51,6 +51,9 @@ public:
                           const std::string& op);
 
 private:
+    // The entry of `key`, or the end of the values.
+    PlaceholderValues::const_iterator Entry(const std::string& key) const;
+
     PlaceholderValues values_;
 };
 

@@ -105,12 +105,12 @@ WinHttpDownloader::Exchange WinHttpDownloader::Open(const std::wstring& url,
         // A URL the platform cannot split names no server to connect to.
         platform::UrlComponents parts;
         if (!winHttp_->CrackUrl(current, parts)) FailWithLastError(kFailedToConnect);
-        if (secure && !IsHttps(parts.scheme)) throw TransferFailure(kRedirectToPlainHttp);
-        secure = IsHttps(parts.scheme);
+        const bool https = IsHttps(parts.scheme);
+        if (secure && !https) throw TransferFailure(kRedirectToPlainHttp);
+        secure = https;
         exchange.connection = exchange.session->Connect(parts.host, parts.port);
         if (!exchange.connection) FailWithLastError(kFailedToConnect);
-        const std::uint32_t flags =
-            style.flags | (IsHttps(parts.scheme) ? platform::kWinHttpFlagSecure : 0u);
+        const std::uint32_t flags = style.flags | (https ? platform::kWinHttpFlagSecure : 0u);
         exchange.request =
             exchange.connection->OpenRequest(kGetVerb, parts.path + parts.extra, flags);
         if (!exchange.request) FailWithLastError(kFailedToOpenRequest);
