@@ -96,7 +96,7 @@ void ConfigurationManager::FillFolderPlaceholders() {
     placeholdersReady = true;
 }
 
-FolderPlaceholderMap ConfigurationManager::FolderPlaceholders() {
+const FolderPlaceholderMap& ConfigurationManager::FolderPlaceholders() {
     if (!placeholdersReady) FillFolderPlaceholders();
     return placeholders;
 }

@@ -48,9 +48,8 @@ public:
     // Fills `placeholders` with this machine's path placeholders and sets `placeholdersReady`.
     // Callers run it once, when `placeholdersReady` is still false.
     void FillFolderPlaceholders();
-    // A copy of `placeholders`, filled first when they are not ready yet. Callers with several
-    // paths to expand take it once.
-    FolderPlaceholderMap FolderPlaceholders();
+    // `placeholders`, filled first when they are not ready yet.
+    const FolderPlaceholderMap& FolderPlaceholders();
 
     int wizardType = kWizardTypeUnknown;
     bool btPageSet = false;

@@ -3,6 +3,7 @@
 
 #include "api/FolderPlaceholders.h"
 #include "api/NumberText.h"
+#include "app/ConfigurationManager.h"
 #include "eligibility/OfferFilter.h"
 #include "eligibility/RejectionReasons.h"
 
@@ -29,7 +30,7 @@ constexpr float kIe9TimesTen = 90.0f;
 
 bool OfferFilter::CheckChrome(Package& package) {
     if (!package.chromeRequired && !package.chromeAbsent) return false;
-    const FolderPlaceholderMap placeholders = settings_.FolderPlaceholders();
+    const FolderPlaceholderMap& placeholders = settings_.FolderPlaceholders();
     std::vector<std::wstring> places;
     for (const wchar_t* place : kChromePlaces) {
         places.push_back(ExpandFolderPlaceholders(place, placeholders));

@@ -7,10 +7,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/ConfigurationManager.h"
 #include "eligibility/Registry.h"
 #include "platform/Registry.h"
 #include "session/Package.h"
+
+class ConfigurationManager;
 
 // The packages accepted so far, in acceptance order.
 using PackageList = std::vector<std::shared_ptr<Package>>;

@@ -110,7 +110,7 @@ std::vector<std::wstring> PathList(const json& object, const char* key,
                                    ConfigurationManager& settings) {
     std::vector<std::wstring> list = WideList(object, key);
     if (list.empty()) return list;
-    const FolderPlaceholderMap placeholders = settings.FolderPlaceholders();
+    const FolderPlaceholderMap& placeholders = settings.FolderPlaceholders();
     for (std::wstring& path : list) path = ExpandFolderPlaceholders(path, placeholders);
     return list;
 }
